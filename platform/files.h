@@ -1,0 +1,78 @@
+#pragma once
+// Files and folders with UTF-16 paths, the well-known folders and opening a file with its
+// default program. Every operation reports a Win32 error code (0 is success).
+//
+// Paths use '\' as the separator, as the program builds them; the native implementation
+// also accepts '/' and maps both to '/'.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+#include "platform/time.h"
+
+namespace qv {
+
+using Win32Error = std::uint32_t;
+inline constexpr Win32Error kErrorSuccess = 0;
+inline constexpr Win32Error kErrorFileNotFound = 2;
+inline constexpr Win32Error kErrorPathNotFound = 3;
+inline constexpr Win32Error kErrorAccessDenied = 5;
+inline constexpr Win32Error kErrorNotEnoughMemory = 8;
+inline constexpr Win32Error kErrorGenFailure = 31;
+inline constexpr Win32Error kErrorFileExists = 80;
+inline constexpr Win32Error kErrorAlreadyExists = 183;
+
+// The whole file, through the runtime's wide-path file functions on Windows.
+Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& bytes);
+// Creates the file or truncates an existing one.
+Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes);
+
+// With failIfExists an existing target gives kErrorFileExists and stays untouched.
+Win32Error CopyFileW(const std::u16string& from, const std::u16string& to, bool failIfExists);
+// Renames within a volume; with replaceExisting an existing target is replaced in one step.
+Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, bool replaceExisting);
+Win32Error DeleteFileW(const std::u16string& path);
+
+// One level: a missing parent gives kErrorPathNotFound, an existing entry kErrorAlreadyExists.
+Win32Error CreateDirectoryW(const std::u16string& path);
+// With every missing parent; the path must be absolute. An existing folder gives
+// kErrorAlreadyExists.
+Win32Error SHCreateDirectory(const std::u16string& path);
+
+struct FolderEntry {
+  std::u16string name;
+  bool isFolder;
+  FILETIME creationTime;  // UTC
+};
+// The entries of a folder (the search "folder\*"), without "." and "..", in the order the
+// system gives them.
+Win32Error ListFolder(const std::u16string& folder, std::vector<FolderEntry>& entries);
+
+// A folder for temporary files, without a trailing separator.
+std::u16string TempFolder();
+
+// The user's documents folder (SHGetSpecialFolderPathW, folder id 5, looked up in
+// shell32.dll at run time; natively $HOME/Documents), or no text when it cannot be found.
+NullableText DocumentsFolder();
+// Replaces DocumentsFolder() for tests while it lives.
+class ScopedDocumentsFolder {
+ public:
+  explicit ScopedDocumentsFolder(NullableText folder);
+  ~ScopedDocumentsFolder();
+  ScopedDocumentsFolder(const ScopedDocumentsFolder&) = delete;
+  ScopedDocumentsFolder& operator=(const ScopedDocumentsFolder&) = delete;
+};
+
+// The running program's file name cut at its last '\' or '/' (the separator removed).
+std::u16string ProgramFolder();
+
+// ShellExecuteW "open" on Windows. Natively nothing is opened: the request is recorded.
+Win32Error OpenWithDefaultProgram(const std::u16string& path);
+#ifndef _WIN32
+std::vector<std::u16string> TakeOpenRequests();
+#endif
+
+}  // namespace qv

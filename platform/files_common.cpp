@@ -1,0 +1,93 @@
+#include <cassert>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <optional>
+#include <utility>
+
+#include "platform/files.h"
+#include "platform/files_detail.h"
+
+namespace qv {
+namespace {
+
+// Read in pieces rather than trusting a size taken before reading: the file may change size.
+constexpr std::size_t kReadChunkBytes = 64 * 1024;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The runtime's errno, as the Win32 code a caller of the Windows build would see. Linux's
+// EISDIR and ENOTDIR stand for what the Windows runtime reports as EACCES and ENOENT.
+Win32Error ErrnoToWin32(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return kErrorFileNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+      return kErrorAccessDenied;
+    case ENOMEM:
+      return kErrorNotEnoughMemory;
+    default:
+      return kErrorGenFailure;
+  }
+}
+
+// Only one ScopedDocumentsFolder lives at a time, so a single slot is the whole state.
+std::optional<NullableText> g_documentsOverride;
+
+}  // namespace
+
+Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& bytes) {
+  errno = 0;
+  const FileHandle file(detail::OpenFile(path, false));
+  if (!file) return ErrnoToWin32(errno);
+  std::vector<std::uint8_t> content;
+  try {
+    std::size_t got = 0;
+    do {
+      const std::size_t used = content.size();
+      content.resize(used + kReadChunkBytes);
+      got = std::fread(content.data() + used, 1, kReadChunkBytes, file.get());
+      content.resize(used + got);
+    } while (got == kReadChunkBytes);
+  } catch (const std::bad_alloc&) {
+    return kErrorNotEnoughMemory;
+  }
+  if (std::ferror(file.get())) return ErrnoToWin32(errno);
+  bytes = std::move(content);
+  return kErrorSuccess;
+}
+
+Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes) {
+  errno = 0;
+  FileHandle file(detail::OpenFile(path, true));
+  if (!file) return ErrnoToWin32(errno);
+  const std::size_t written =
+      bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+  const int writeError = errno;
+  // Closing flushes the runtime's buffer, so its failure is a failed write too.
+  if (std::fclose(file.release()) != 0) return ErrnoToWin32(errno);
+  return written == bytes.size() ? kErrorSuccess : ErrnoToWin32(writeError);
+}
+
+NullableText DocumentsFolder() {
+  return g_documentsOverride ? *g_documentsOverride : detail::SystemDocumentsFolder();
+}
+
+ScopedDocumentsFolder::ScopedDocumentsFolder(NullableText folder) {
+  assert(!g_documentsOverride && "only one ScopedDocumentsFolder at a time");
+  g_documentsOverride = std::move(folder);
+}
+
+ScopedDocumentsFolder::~ScopedDocumentsFolder() {
+  g_documentsOverride.reset();
+}
+
+}  // namespace qv
