@@ -1,7 +1,10 @@
 # The Wine prefix inside the build folder (QUORVANE_WINE_ENV, set at the top level) is made,
 # or brought up to date, once per test run. One persistent wineserver serves the whole run,
 # so a test program starts in a fraction of a second instead of seconds.
-add_test(NAME wine_prefix COMMAND sh -c "wineserver -p </dev/null >/dev/null 2>&1 && wineboot -i </dev/null >/dev/null 2>&1")
+# Wine's helper processes outlive the command that starts them, so they must not inherit
+# CTest's output pipes, or CTest would wait for them.
+add_test(NAME wine_prefix COMMAND sh -c
+  "mkdir -p \"$WINEPREFIX\" && wineserver -p </dev/null >/dev/null 2>&1 && wineboot -i </dev/null >/dev/null 2>&1")
 add_test(NAME wine_prefix_end COMMAND wineserver -k)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix)
 set_tests_properties(wine_prefix_end PROPERTIES FIXTURES_CLEANUP wine_prefix)

@@ -76,10 +76,11 @@ bool IsLowSurrogate(char16_t unit) {
 
 }  // namespace
 
-// Win32 (as Wine answers) bounds an ill-formed sequence differently from Unicode's maximal
-// subparts in two ways, and both builds must agree: a continuation byte that only the narrower
-// second-byte range refuses belongs to the refused sequence, and a sequence cut off by the
-// end of the input takes all the remaining bytes with it.
+// Bounds an ill-formed sequence as MultiByteToWideChar does, which differs from Unicode's
+// maximal subparts in one way: a continuation byte that only the narrower second-byte range
+// refuses (E0 80, ED A0, F0 8F, F4 90) belongs to the refused sequence. A sequence cut off by
+// the end of the input is one U+FFFD. (Wine instead drops every byte after a lead whose
+// sequence would run past the end, losing valid text; that is not copied here.)
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
@@ -92,13 +93,9 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
       ++i;
       continue;
     }
-    if (info.length > utf8.size() - i) {
-      out.push_back(kReplacement);
-      break;
-    }
     char32_t cp = lead & (0x7F >> info.length);
     std::size_t taken = 1;
-    for (; taken < info.length; ++taken) {
+    for (; taken < info.length && i + taken < utf8.size(); ++taken) {
       const auto byte = static_cast<unsigned char>(utf8[i + taken]);
       if (!IsContinuation(byte)) break;  // it starts afresh
       if (taken == 1 && (byte < info.secondMin || byte > info.secondMax)) {

@@ -11,6 +11,7 @@
 
 #include "platform/text.h"
 #include "platform/text_detail.h"
+#include "tests/platform/wine.h"
 
 namespace qv {
 namespace {
@@ -56,12 +57,27 @@ std::string Portable(const std::u16string& utf16) {
 }
 
 template <typename Text>
-::testing::AssertionResult SameAnswers(const Text& input) {
+::testing::AssertionResult SameAnswersAsGiven(const Text& input) {
   const auto win32 = Win32(input);
   const auto portable = Portable(input);
   if (win32 == portable) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "input " << Hex(input) << ": Win32 " << Hex(win32) << ", portable " << Hex(portable);
+}
+
+::testing::AssertionResult SameAnswers(const std::u16string& input) {
+  return SameAnswersAsGiven(input);
+}
+
+// Wine drops everything after a lead byte whose sequence would run past the end of the input,
+// where the portable conversion keeps it. Three more ASCII bytes give every lead room, so the
+// two are held to the same answer on all the rest; on Windows they must agree as given too.
+::testing::AssertionResult SameAnswers(const std::string& input) {
+  if (!test::RunningUnderWine()) {
+    ::testing::AssertionResult asGiven = SameAnswersAsGiven(input);
+    if (!asGiven) return asGiven;
+  }
+  return SameAnswersAsGiven(input + "AAA");
 }
 
 TEST(Utf8ToUtf16Win32, AgreesOnEveryOneAndTwoByteInput) {

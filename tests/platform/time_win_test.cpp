@@ -9,17 +9,13 @@
 
 #include "platform/time.h"
 #include "platform/time_detail.h"
+#include "tests/platform/wine.h"
 
 namespace qv {
 namespace {
 
 constexpr std::uint32_t kSeed = 20240229;  // a fixed seed keeps every run identical
 constexpr int kRandomTicks = 200'000;
-
-bool RunningUnderWine() {
-  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 // Wine's own checks, which Windows' are stricter than: 29 February passes in every year, and
 // years run up to 32767 rather than 30827.
@@ -66,7 +62,7 @@ bool WineAccepts(const SYSTEMTIME& st) {
 }
 
 TEST(SystemTimeToFileTimeWin32, AgreesAcrossFieldBounds) {
-  const bool underWine = RunningUnderWine();
+  const bool underWine = test::RunningUnderWine();
   const std::uint16_t years[] = {0,    1600,  1601,  1602,  1700,  1899,  1900,  1901,
                                  1970, 1999,  2000,  2001,  2023,  2024,  2100,  2400,
                                  9999, 10000, 30826, 30827, 30828, 32767, 32768, 65535};
@@ -98,7 +94,7 @@ TEST(FileTimeToSystemTimeWin32, AgreesOnBoundsAndPseudoRandomCounts) {
     ASSERT_TRUE(SameSystemTime(ticks));
   }
   std::mt19937_64 random(kSeed);
-  const bool underWine = RunningUnderWine();
+  const bool underWine = test::RunningUnderWine();
   for (int i = 0; i < kRandomTicks; ++i) {
     // Spread over every magnitude, not only the far future where most counts lie.
     const std::uint64_t ticks = random() >> (random() % 64);
