@@ -28,24 +28,27 @@ need_src=0
 [ -f "$deps/libharu-src/.unpacked" ] || need_src=1
 if [ "$need_src" -eq 1 ] && [ ! -f "$src_list" ]; then
   echo "setup: adding a deb-src entry for Debian's libharu source package"
-  sudo_if_needed tee "$src_list" >/dev/null <<'SRC'
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  sudo_if_needed tee "$src_list" >/dev/null <<SRC
 Types: deb-src
 URIs: http://deb.debian.org/debian
-Suites: bookworm
+Suites: $codename
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
-  updated=0
-else
-  updated=1
 fi
 
-if [ "${#missing[@]}" -gt 0 ] || [ "${updated}" -eq 0 ]; then
+apt_updated=0
+apt_update() {
+  [ "$apt_updated" -eq 1 ] && return 0
   echo "setup: apt-get update"
   # One broken index (a foreign architecture on some machines) must not stop the install.
   sudo_if_needed apt-get update || echo "setup: apt-get update reported errors; continuing"
-fi
+  apt_updated=1
+}
+
 if [ "${#missing[@]}" -gt 0 ]; then
+  apt_update
   echo "setup: installing ${missing[*]}"
   sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
@@ -55,8 +58,13 @@ if [ "$need_src" -eq 1 ]; then
   echo "setup: fetching Debian's libharu source"
   rm -rf "$deps/libharu-src" "$deps/download"
   mkdir -p "$deps/download"
-  # Debian's own changes tarball may be missing from the mirror; the original tarball is enough.
-  (cd "$deps/download" && apt-get source --download-only libharu || true)
+  # Debian's own changes tarball may be missing from the mirror; the original tarball is
+  # enough, so the download's status is judged by that tarball alone.
+  (cd "$deps/download" && apt-get source --download-only libharu) >/dev/null 2>&1 || true
+  if ! ls "$deps"/download/libharu_*.orig.tar.* >/dev/null 2>&1; then
+    apt_update
+    (cd "$deps/download" && apt-get source --download-only libharu) || true
+  fi
   orig=$(ls "$deps"/download/libharu_*.orig.tar.* 2>/dev/null | head -n 1)
   if [ -z "$orig" ]; then
     echo "setup: could not download libharu's source package" >&2
