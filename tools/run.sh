@@ -10,6 +10,13 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 settle_seconds=8
 
+# Debian's Wine does not look into the fonts-wine folder, so without this the caption buttons
+# (Marlett) and the dialog font (Tahoma) fall back to plain letters.
+prepare_prefix() {
+  wineboot -i >/dev/null 2>&1
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+}
+
 start_program() {
   cd "$bin"
   wine explorer /desktop=Quorvane,1280x800 Quorvane.exe
@@ -17,7 +24,7 @@ start_program() {
 
 if [ "${1:-}" = "--screenshot" ]; then
   # Inside xvfb-run: start, wait, photograph the whole virtual screen, end.
-  wineboot -i >/dev/null 2>&1
+  prepare_prefix
   start_program &
   sleep "$settle_seconds"
   xwd -root -silent | convert xwd:- "$screenshot"
@@ -30,7 +37,7 @@ fi
 "$root/tools/build.sh" win64
 
 if [ -n "${DISPLAY:-}" ]; then
-  wineboot -i >/dev/null 2>&1
+  prepare_prefix
   start_program
 else
   echo "No display: starting Quorvane on a virtual display for ${settle_seconds} s."
