@@ -1,0 +1,221 @@
+#include "model/workspace_model.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tests/model/model_test_support.h"
+
+namespace qv {
+namespace {
+
+using test::kNow;
+using test::Task;
+
+constexpr auto kTask = static_cast<std::uint32_t>(ListType::Task);
+constexpr auto kLog = static_cast<std::uint32_t>(ListType::Log);
+
+class Collection : public test::ModelTest {};
+
+TEST_F(Collection, DefaultWorkspaceLogsHotTasksIntoBothLoggers) {
+  CreateDefaultWorkspace(ws);
+  ASSERT_EQ(ws.ListWindows.size(), 3u);
+  const struct {
+    const char16_t* title;
+    std::uint32_t type;
+    std::vector<std::u16string> links;
+  } expected[] = {{u"Hot Tasks", 2, {u"My logger", u"Work logger"}},
+                  {u"My logger", 4, {}},
+                  {u"Work logger", 4, {}}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const ListEntry& entry = *ws.ListWindows[i];
+    ASSERT_NE(entry.window, nullptr);
+    EXPECT_EQ(entry.commandId, 50001 + i);
+    EXPECT_EQ(entry.title, expected[i].title);
+    EXPECT_EQ(entry.window->Title(), expected[i].title);
+    EXPECT_EQ(entry.window->type, expected[i].type);
+    EXPECT_EQ(entry.window->logLinks, expected[i].links);
+    EXPECT_EQ(entry.window->visible, 0u);
+    const auto& view = static_cast<const HeadlessListView&>(entry.window->view());
+    EXPECT_FALSE(view.shown());
+    EXPECT_EQ(view.Rect(), (WindowRect{0, 0, 200, 300}));
+    EXPECT_EQ(host.menu[i].commandId, entry.commandId);
+    EXPECT_EQ(host.menu[i].title, expected[i].title);
+  }
+  EXPECT_NE(dynamic_cast<CCustomTaskWindow*>(ws.ListWindows[0]->window.get()), nullptr);
+  EXPECT_NE(dynamic_cast<CLogWindow*>(ws.ListWindows[1]->window.get()), nullptr);
+}
+
+TEST_F(Collection, FindsByTheCurrentTitleExactlyAndFirstInOrder) {
+  CreateDefaultWorkspace(ws);
+  AddListWindow(ws, kLog, u"My logger");
+  CGenWindow* first = ws.ListWindows[1]->window.get();
+  EXPECT_EQ(FindListWindowByTitle(ws, u"My logger"), first);
+  EXPECT_EQ(FindListWindowByTitle(ws, u"my logger"), nullptr);
+  EXPECT_EQ(FindListWindowByTitle(ws, u"My logger "), nullptr);
+  EXPECT_EQ(FindListWindowByTitle(ws, std::nullopt), nullptr);
+
+  // The window's title counts, not the entry's: renaming the first hands the name on.
+  first->view().SetTitle(u"Old logger");
+  EXPECT_EQ(FindListWindowByTitle(ws, u"My logger"), ws.ListWindows[3]->window.get());
+  EXPECT_EQ(FindListWindowByTitle(ws, u"Old logger"), first);
+
+  // Empty titles never match; titles are read into 512 characters.
+  first->view().SetTitle(u"");
+  EXPECT_EQ(FindListWindowByTitle(ws, u""), nullptr);
+  const std::u16string long511(511, u'x');
+  first->view().SetTitle(long511 + u"y");
+  EXPECT_EQ(FindListWindowByTitle(ws, long511), first);
+  first->view().SetTitle(long511 + u"yz");
+  EXPECT_EQ(first->Title(), u"");
+}
+
+TEST_F(Collection, UnknownTypeGetsAMenuEntryWithoutAWindow) {
+  EXPECT_EQ(AddListWindow(ws, 3, std::nullopt), nullptr);
+  EXPECT_TRUE(ws.ListWindows.empty());
+  EXPECT_FALSE(host.menuExists);
+
+  const ListEntry* entry = AddListWindow(ws, 3, u"Odd");
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->window, nullptr);
+  EXPECT_EQ(entry->commandId, 50001u);
+  EXPECT_EQ(FindListWindowByTitle(ws, u"Odd"), nullptr);
+  ASSERT_EQ(host.menu.size(), 1u);
+  EXPECT_EQ(host.menu[0].title, u"Odd");
+}
+
+TEST_F(Collection, CommandIdsStayUniqueAndFindableAfterRemovals) {
+  for (int i = 0; i < 5; ++i) AddListWindow(ws, kTask, u"List " + FormatInt(i));
+  ASSERT_TRUE(RemoveListEntry(ws, 50002));
+  EXPECT_FALSE(RemoveListEntry(ws, 50002));
+  EXPECT_EQ(AddListWindow(ws, kTask, u"After")->commandId, 50006u);  // 50005 is still held
+  ASSERT_TRUE(RemoveListEntry(ws, 50001));
+  ASSERT_TRUE(RemoveListEntry(ws, 50003));
+  for (int i = 0; i < 40; ++i) {
+    AddListWindow(ws, kTask, u"More " + FormatInt(i));
+    if (i % 3 == 0) RemoveListEntry(ws, ws.ListWindows[ws.ListWindows.size() / 2]->commandId);
+  }
+  std::set<std::uint32_t> ids;
+  for (const auto& entry : ws.ListWindows) {
+    EXPECT_TRUE(ids.insert(entry->commandId).second) << entry->commandId;
+    EXPECT_GE(entry->commandId, kFirstListCommandId);
+    EXPECT_LE(entry->commandId, kLastListCommandId);
+    EXPECT_EQ(FindEntryByCommandId(ws, entry->commandId), entry.get());
+  }
+  ASSERT_EQ(host.menu.size(), ws.ListWindows.size());
+  for (std::size_t i = 0; i < host.menu.size(); ++i) {
+    EXPECT_EQ(host.menu[i].commandId, ws.ListWindows[i]->commandId);
+  }
+}
+
+TEST_F(Collection, ClearingEmptiesEverythingButTheTitleCounters) {
+  EXPECT_EQ(DefaultListTitle(ws, false), u"Task list 1");
+  EXPECT_EQ(DefaultListTitle(ws, false), u"Task list 2");
+  EXPECT_EQ(DefaultListTitle(ws, true), u"Log list 1");
+  CreateDefaultWorkspace(ws);
+  ClearWorkspace(ws);
+  EXPECT_TRUE(ws.ListWindows.empty());
+  EXPECT_FALSE(host.menuExists);
+  EXPECT_TRUE(host.menu.empty());
+  EXPECT_EQ(DefaultListTitle(ws, false), u"Task list 3");
+  EXPECT_EQ(DefaultListTitle(ws, true), u"Log list 2");
+  // Numbering after a clear starts again from 50001.
+  EXPECT_EQ(AddListWindow(ws, kTask, u"Again")->commandId, 50001u);
+}
+
+TEST_F(Collection, RenamingALinkMovesTheFirstMatchToTheEnd) {
+  CreateDefaultWorkspace(ws);
+  CGenWindow& hot = List(u"Hot Tasks");
+  ClearLogLinks(hot);
+  for (const char16_t* link : {u"X", u"Y", u"X"}) AddLogLink(hot, link);
+  RenameLogLink(hot, u"X", u"Z");
+  EXPECT_EQ(hot.logLinks, (std::vector<std::u16string>{u"Y", u"X", u"Z"}));
+  RenameLogLink(hot, u"x", u"W");
+  EXPECT_EQ(hot.logLinks, (std::vector<std::u16string>{u"Y", u"X", u"Z"}));
+  EXPECT_TRUE(HasLogLink(hot, u"Z"));
+  EXPECT_FALSE(HasLogLink(hot, u"z"));
+
+  // Everywhere means every list that is not a log list.
+  AddLogLink(List(u"My logger"), u"Y");
+  RenameLogLinkEverywhere(ws, u"Y", u"V");
+  EXPECT_EQ(hot.logLinks, (std::vector<std::u16string>{u"X", u"Z", u"V"}));
+  EXPECT_EQ(List(u"My logger").logLinks, std::vector<std::u16string>{u"Y"});
+}
+
+class ClosingTasks : public test::ModelTest {
+ protected:
+  void SetUp() override { CreateDefaultWorkspace(ws); }
+};
+
+TEST_F(ClosingTasks, SolvingCopiesIntoEveryLinkedLogAndRemovesTheTask) {
+  CGenWindow& hot = List(u"Hot Tasks");
+  AddNewTask(hot, Task(u"Ship", 70));
+  AddNewTask(hot, Task(u"Stay"));
+  CGenWindow& mine = List(u"My logger");
+  AppendTaskCopy(mine, Task(u"Older", 99));
+  mine.sortDescent = 1;
+  mine.sortType = 3;
+
+  CheckButtonPressed(ws, *hot.tasks[0]);
+  EXPECT_EQ(Names(hot), std::vector<std::u16string>{u"Stay"});
+  // Appended at the end, not sorted in.
+  EXPECT_EQ(Names(mine), (std::vector<std::u16string>{u"Older", u"Ship"}));
+  EXPECT_EQ(Names(List(u"Work logger")), std::vector<std::u16string>{u"Ship"});
+  const TaskInfo& logged = mine.tasks[1]->task;
+  EXPECT_EQ(logged.state, static_cast<std::uint32_t>(TaskState::Solved));
+  EXPECT_EQ(logged.closedTime, kNow);
+  EXPECT_EQ(logged.priority, 70u);
+  EXPECT_EQ(&mine.tasks[1]->owner(), &mine);
+  EXPECT_TRUE(host.errors.empty());
+
+  // In a log list the check mark does nothing and the cross deletes at once.
+  CheckButtonPressed(ws, *mine.tasks[0]);
+  CrossButtonPressed(ws, *mine.tasks[0]);
+  EXPECT_EQ(Names(mine), std::vector<std::u16string>{u"Ship"});
+}
+
+TEST_F(ClosingTasks, AMissingLogWindowIsReportedAndTheTaskMovesIfAnyCopyWasMade) {
+  CGenWindow& hot = List(u"Hot Tasks");
+  AddNewTask(hot, Task(u"Half"));
+  hot.logLinks = {u"Nowhere", u"Work logger"};
+  CrossButtonPressed(ws, *hot.tasks[0]);
+  EXPECT_EQ(host.errors, std::vector<std::u16string>{kNoLogWindowMessage});
+  EXPECT_TRUE(hot.tasks.empty());
+  ASSERT_EQ(List(u"Work logger").tasks.size(), 1u);
+  EXPECT_EQ(List(u"Work logger").tasks[0]->task.state,
+            static_cast<std::uint32_t>(TaskState::Cancelled));
+
+  AddNewTask(hot, Task(u"Stuck"));
+  hot.logLinks = {u"Nowhere", u""};
+  CheckButtonPressed(ws, *hot.tasks[0]);
+  EXPECT_EQ(host.errors.size(), 3u);
+  ASSERT_EQ(Names(hot), std::vector<std::u16string>{u"Stuck"});
+  EXPECT_EQ(hot.tasks[0]->task.state, static_cast<std::uint32_t>(TaskState::Solved));
+
+  ClearLogLinks(hot);
+  AddNewTask(hot, Task(u"Unlinked"));
+  CrossButtonPressed(ws, *hot.tasks[1]);
+  EXPECT_EQ(host.errors.size(), 3u);
+  EXPECT_EQ(hot.tasks.size(), 2u);
+  EXPECT_EQ(hot.tasks[1]->task.closedTime, kNow);
+}
+
+TEST_F(ClosingTasks, ADropMovesTheTaskToTheEndOfTheTargetList) {
+  CGenWindow& hot = List(u"Hot Tasks");
+  CGenWindow& work = List(u"Work logger");
+  AddNewTask(hot, Task(u"A"));
+  AddNewTask(hot, Task(u"B"));
+  AppendTaskCopy(work, Task(u"C"));
+  TaskItem& a = *hot.tasks[0];
+  MoveTaskToList(a, hot);
+  EXPECT_EQ(Names(hot), (std::vector<std::u16string>{u"A", u"B"}));
+  MoveTaskToList(a, work);
+  EXPECT_EQ(Names(hot), std::vector<std::u16string>{u"B"});
+  EXPECT_EQ(Names(work), (std::vector<std::u16string>{u"C", u"A"}));
+  EXPECT_EQ(&a.owner(), &work);
+  EXPECT_EQ(RemoveTask(hot, a, false), nullptr);  // no longer in hot: nothing happens
+  EXPECT_EQ(work.tasks.size(), 2u);
+}
+
+}  // namespace
+}  // namespace qv
