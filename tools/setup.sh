@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev
   wine wine64 xvfb xauth x11-apps imagemagick fonts-wine fonts-liberation
   poppler-utils dpkg-dev xz-utils
+  clang libbenchmark-dev libpugixml-dev libdeflate-dev libpng-dev
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
