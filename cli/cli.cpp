@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <span>
 
+#include "cli/image_commands.h"
+#include "cli/workspace_commands.h"
+#include "cli/xml_commands.h"
+
 namespace qv::cli {
 namespace {
 
@@ -14,7 +18,14 @@ struct Command {
 };
 
 // Subcommands in the order --help lists them.
-const std::vector<Command> kCommands = {};
+const std::vector<Command> kCommands = {
+    {"xml-dump", "FILE [TAG]", "List the element tree an XML file parses to", XmlDump},
+    {"xml-rewrite", "IN OUT", "Parse an XML file and write it with the writer", XmlRewrite},
+    {"png-decode", "FILE OUT", "Decode a toolbar PNG and write its samples", PngDecode},
+    {"inflate", "IN OUT", "Decode raw DEFLATE data", Inflate},
+    {"workspace-check", "FILE", "Load a workspace and list its list windows", WorkspaceCheck},
+    {"workspace-rewrite", "IN OUT", "Load a workspace and save it again", WorkspaceRewrite},
+};
 
 void PrintHelp(std::ostream& out) {
   out << "Usage: quorvane-cli COMMAND [ARGUMENTS]\n"

@@ -10,6 +10,8 @@
 
 namespace qv {
 
+inline constexpr WindowRect kHeadlessFrameRect{0, 0, 800, 600};
+
 class HeadlessListView : public ListWindowView {
  public:
   bool Create(const std::u16string& title, const WindowRect& rect) override;
@@ -48,10 +50,17 @@ class HeadlessHost : public WorkspaceHost {
   void RemoveTaskWindowsMenu() override;
   void CheckTaskWindowsItem(std::uint32_t commandId, bool checked) override;
   void ShowError(const std::u16string& text) override { errors.push_back(text); }
+  WindowRect FrameRect() const override { return frame; }
+  void MoveFrame(const WindowRect& rect) override { frame = rect; }
+  std::int32_t KeepSize() const override { return keepSize; }
+  void SetKeepSize(std::int32_t value) override { keepSize = value; }
 
   bool menuExists = false;  // the "Task Windows" popup
   std::vector<MenuItem> menu;
   std::vector<std::u16string> errors;  // messages shown, oldest first
+  // There is no screen: the frame starts where a workspace file without placement leaves it.
+  WindowRect frame = kHeadlessFrameRect;
+  std::int32_t keepSize = 0;
 };
 
 }  // namespace qv

@@ -39,13 +39,6 @@ void Resort(CGenWindow& list) {
   list.view().TasksChanged();
 }
 
-TaskItem& AppendItem(CGenWindow& list) {
-  auto item = std::make_unique<TaskItem>(list);
-  item->AttachRow(list.view().CreateRow(*item, list.IsLog()));
-  list.tasks.push_back(std::move(item));
-  return *list.tasks.back();
-}
-
 }  // namespace
 
 bool IsListType(std::uint32_t type) {
@@ -158,8 +151,15 @@ std::optional<std::uint32_t> SortTypeForCommand(std::uint32_t commandId) {
   return std::nullopt;
 }
 
+TaskItem& AppendTaskItem(CGenWindow& list) {
+  auto item = std::make_unique<TaskItem>(list);
+  item->AttachRow(list.view().CreateRow(*item, list.IsLog()));
+  list.tasks.push_back(std::move(item));
+  return *list.tasks.back();
+}
+
 TaskItem& AddNewTask(CGenWindow& list, const TaskInfo& edited) {
-  TaskItem& item = AppendItem(list);
+  TaskItem& item = AppendTaskItem(list);
   CopyTaskData(item.task, edited);
   item.task.state = static_cast<std::uint32_t>(TaskState::InProgress);
   Resort(list);
@@ -167,7 +167,7 @@ TaskItem& AddNewTask(CGenWindow& list, const TaskInfo& edited) {
 }
 
 TaskItem& AppendTaskCopy(CGenWindow& list, const TaskInfo& task) {
-  TaskItem& item = AppendItem(list);
+  TaskItem& item = AppendTaskItem(list);
   CopyTaskData(item.task, task);
   list.view().TasksChanged();
   return item;

@@ -6,12 +6,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/task_item.h"
 #include "model/window_seam.h"
 
 namespace qv {
+
+class XmlNode;
+class Workspace;
 
 enum class ListType : std::uint32_t { Task = 1, Custom = 2, Log = 4 };
 
@@ -39,6 +43,12 @@ class CGenWindow {
   // `visible` is 1.
   virtual bool Create(const std::u16string& title, const WindowRect& rect);
 
+  // The list's element in the workspace file, appended to parent: "TaskList" here.
+  virtual void SaveXml(XmlNode parent) const;
+  // Reads the list's settings, makes its window, then its tasks and log links, and sorts. The
+  // empty node does nothing. A default title takes the next number of ws's counters.
+  virtual void LoadXml(const XmlNode& element, Workspace& ws);
+
   bool IsLog() const { return type == static_cast<std::uint32_t>(ListType::Log); }
   std::u16string Title() const { return view_->Title(); }
   ListWindowView& view() const { return *view_; }
@@ -52,6 +62,9 @@ class CGenWindow {
   std::uint32_t sortAscent = 0;   // "Sort Ascent" pressed: decreasing order
   double colourSpan = 0.0;        // the most time left of any task, in 100 ns units
 
+ protected:
+  void SaveXmlAs(XmlNode parent, std::u16string_view elementName) const;
+
  private:
   std::unique_ptr<ListWindowView> view_;
 };
@@ -64,6 +77,8 @@ class CCustomTaskWindow : public CGenWindow {
 class CLogWindow : public CGenWindow {
  public:
   using CGenWindow::CGenWindow;
+  // Appends "LogList".
+  void SaveXml(XmlNode parent) const override;
 };
 
 // The list-window object for a type code, or none for a code that makes no window.
@@ -101,6 +116,9 @@ std::optional<std::uint32_t> SortTypeForCommand(std::uint32_t commandId);
 
 // A new task appended from the editor's result (its state stays in progress), then sorted.
 TaskItem& AddNewTask(CGenWindow& list, const TaskInfo& edited);
+// An item with the empty record and its row at the end; no sorting and no layout, so that a
+// loader can fill many before laying them out once.
+TaskItem& AppendTaskItem(CGenWindow& list);
 // Appends an item for a copy of the task at the end, unsorted.
 TaskItem& AppendTaskCopy(CGenWindow& list, const TaskInfo& task);
 // Takes the item out of the list (nothing when it is not there). With keep the caller gets it;

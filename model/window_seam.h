@@ -70,6 +70,14 @@ class WorkspaceHost {
   virtual void CheckTaskWindowsItem(std::uint32_t commandId, bool checked) = 0;
   // A message box with the caption "Error", owned by the frame.
   virtual void ShowError(const std::u16string& text) = 0;
+
+  // The frame's placement in screen coordinates (x and y are its left and top edges). Moving
+  // it keeps its place in the z-order.
+  virtual WindowRect FrameRect() const = 0;
+  virtual void MoveFrame(const WindowRect& rect) = 0;
+  // The frame's "keep size" setting, saved with the workspace as a plain number.
+  virtual std::int32_t KeepSize() const = 0;
+  virtual void SetKeepSize(std::int32_t keepSize) = 0;
 };
 
 }  // namespace qv

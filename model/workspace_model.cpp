@@ -36,16 +36,28 @@ std::u16string DefaultListTitle(Workspace& ws, bool logList) {
   return (logList ? u"Log list " : u"Task list ") + FormatUInt(counter++);
 }
 
-ListEntry* AddListWindow(Workspace& ws, std::uint32_t type, const NullableText& title) {
+ListEntry* AddListWindow(Workspace& ws, const XmlNode& element, std::uint32_t type,
+                         const NullableText& title) {
   if (!IsListType(type) && !title) return nullptr;
   auto entry = std::make_unique<ListEntry>();
   entry->commandId = NextCommandId(ws);
   entry->window = MakeListWindow(ws.host, type);
+  if (entry->window) entry->window->LoadXml(element, ws);
   entry->title = title ? *title : entry->window ? entry->window->Title() : std::u16string();
   ws.host.AddTaskWindowsItem(entry->commandId, entry->title);
-  if (entry->window) entry->window->Create(entry->title, kNewWindowRect);
+  if (entry->window && element.IsEmpty()) entry->window->Create(entry->title, kNewWindowRect);
   ws.ListWindows.push_back(std::move(entry));
   return ws.ListWindows.back().get();
+}
+
+ListEntry* AddListWindow(Workspace& ws, std::uint32_t type, const NullableText& title) {
+  return AddListWindow(ws, XmlNode::Empty(), type, title);
+}
+
+void SyncTaskWindowsChecks(Workspace& ws) {
+  for (const auto& entry : ws.ListWindows) {
+    ws.host.CheckTaskWindowsItem(entry->commandId, entry->window && entry->window->visible != 0);
+  }
 }
 
 CGenWindow* FindListWindowByTitle(const Workspace& ws, const NullableText& title) {

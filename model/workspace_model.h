@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/list_window.h"
+#include "xml/xml_node.h"
 
 namespace qv {
 
@@ -44,10 +45,17 @@ class Workspace {
 // the counter of its kind, which then moves on.
 std::u16string DefaultListTitle(Workspace& ws, bool logList);
 
-// A new entry at the end, with its window for types 1, 2 and 4 (created hidden at 0, 0,
-// 200 x 300) and its "Task Windows" item. A type that makes no window still gets an entry when
-// a title is given; without one nothing is added and none is returned.
+// A new entry at the end, with its window for types 1, 2 and 4 and its "Task Windows" item. A
+// type that makes no window still gets an entry when a title is given; without one nothing is
+// added and none is returned. With an element the window reads it (CGenWindow::LoadXml), takes
+// its title and geometry from it and, without a given title, lends the entry its own; without
+// one it is created hidden at 0, 0, 200 x 300.
+ListEntry* AddListWindow(Workspace& ws, const XmlNode& element, std::uint32_t type,
+                         const NullableText& title);
 ListEntry* AddListWindow(Workspace& ws, std::uint32_t type, const NullableText& title);
+
+// Each "Task Windows" item checked exactly when its window is visible.
+void SyncTaskWindowsChecks(Workspace& ws);
 
 // The first window, in collection order, whose current non-empty title equals title exactly.
 CGenWindow* FindListWindowByTitle(const Workspace& ws, const NullableText& title);

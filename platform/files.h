@@ -22,13 +22,26 @@ inline constexpr Win32Error kErrorPathNotFound = 3;
 inline constexpr Win32Error kErrorAccessDenied = 5;
 inline constexpr Win32Error kErrorNotEnoughMemory = 8;
 inline constexpr Win32Error kErrorGenFailure = 31;
+inline constexpr Win32Error kErrorDiskFull = 112;
 inline constexpr Win32Error kErrorFileExists = 80;
 inline constexpr Win32Error kErrorAlreadyExists = 183;
 
 // The whole file, through the runtime's wide-path file functions on Windows.
 Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& bytes);
-// Creates the file or truncates an existing one.
-Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes);
+// Creates the file or truncates an existing one. opened, when given, tells a file that could
+// not be opened from one that was opened but not completely written.
+Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes,
+                          bool* opened = nullptr);
+
+// For tests of what a failed save leaves behind: while it lives, WriteWholeFile stores at most
+// bytesBeforeFailure bytes of each file and then fails as on a full disk. One at a time.
+class ScopedWriteFailure {
+ public:
+  explicit ScopedWriteFailure(std::size_t bytesBeforeFailure);
+  ~ScopedWriteFailure();
+  ScopedWriteFailure(const ScopedWriteFailure&) = delete;
+  ScopedWriteFailure& operator=(const ScopedWriteFailure&) = delete;
+};
 
 // With failIfExists an existing target gives kErrorFileExists and stays untouched.
 Win32Error CopyFileW(const std::u16string& from, const std::u16string& to, bool failIfExists);

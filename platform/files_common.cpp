@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cstdio>
@@ -41,6 +42,7 @@ Win32Error ErrnoToWin32(int error) {
 
 // Only one ScopedDocumentsFolder lives at a time, so a single slot is the whole state.
 std::optional<NullableText> g_documentsOverride;
+std::optional<std::size_t> g_writeFailureAfter;
 
 }  // namespace
 
@@ -65,16 +67,30 @@ Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& 
   return kErrorSuccess;
 }
 
-Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes) {
+Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes,
+                          bool* opened) {
+  if (opened != nullptr) *opened = false;
   errno = 0;
   FileHandle file(detail::OpenFile(path, true));
   if (!file) return ErrnoToWin32(errno);
-  const std::size_t written =
-      bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+  if (opened != nullptr) *opened = true;
+  const std::size_t wanted =
+      g_writeFailureAfter ? std::min(*g_writeFailureAfter, bytes.size()) : bytes.size();
+  const std::size_t written = wanted == 0 ? 0 : std::fwrite(bytes.data(), 1, wanted, file.get());
   const int writeError = errno;
   // Closing flushes the runtime's buffer, so its failure is a failed write too.
   if (std::fclose(file.release()) != 0) return ErrnoToWin32(errno);
+  if (wanted < bytes.size()) return kErrorDiskFull;
   return written == bytes.size() ? kErrorSuccess : ErrnoToWin32(writeError);
+}
+
+ScopedWriteFailure::ScopedWriteFailure(std::size_t bytesBeforeFailure) {
+  assert(!g_writeFailureAfter);
+  g_writeFailureAfter = bytesBeforeFailure;
+}
+
+ScopedWriteFailure::~ScopedWriteFailure() {
+  g_writeFailureAfter.reset();
 }
 
 NullableText DocumentsFolder() {

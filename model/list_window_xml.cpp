@@ -1,0 +1,166 @@
+#include "model/list_window_xml.h"
+
+#include <array>
+#include <string_view>
+
+#include "model/list_window.h"
+#include "model/workspace_model.h"
+
+namespace qv {
+namespace {
+
+// Before any element says otherwise, a loaded window sits at the MDI client's corner.
+constexpr WindowRect kLoadedWindowRect{0, 0, 100, 100};
+
+void AddNumber(XmlNode& element, std::u16string_view name, std::int32_t value) {
+  element.AddAttribute(name, FormatInt(value));
+}
+void AddNumber(XmlNode& element, std::u16string_view name, std::uint32_t value) {
+  element.AddAttribute(name, FormatUInt(value));
+}
+void AddFlag(XmlNode& element, std::u16string_view name, std::uint32_t flag) {
+  element.AddAttribute(name, flag == 1 ? u"1" : u"0");
+}
+
+void ReadNumber(const XmlNode& element, std::u16string_view name, std::int32_t& value) {
+  if (const XmlText text = element.GetAttribute(name)) ScanInt(*text, value);
+}
+void ReadNumber(const XmlNode& element, std::u16string_view name, std::uint32_t& value) {
+  if (const XmlText text = element.GetAttribute(name)) ScanUInt(*text, value);
+}
+// Only the first character counts: "1abc" is set, "x1" and "" are not.
+void ReadFlag(const XmlNode& element, std::u16string_view name, std::uint32_t& flag) {
+  if (const XmlText text = element.GetAttribute(name)) {
+    flag = !text->empty() && text->front() == u'1' ? 1 : 0;
+  }
+}
+
+bool IsNamed(const XmlNode& element, std::u16string_view name) {
+  const XmlText actual = element.GetName();
+  return actual && *actual == name;
+}
+
+using TimeNames = std::array<std::u16string_view, 5>;
+constexpr TimeNames kStartTimeNames = {u"DT1a", u"DT2a", u"DT3a", u"DT4a", u"DT5a"};
+constexpr TimeNames kDeadlineNames = {u"DT1b", u"DT2b", u"DT3b", u"DT4b", u"DT5b"};
+constexpr TimeNames kClosedTimeNames = {u"ST1b", u"ST2b", u"ST3b", u"ST4b", u"ST5b"};
+
+std::array<std::uint16_t*, 5> TimeFields(SYSTEMTIME& time) {
+  return {&time.wYear, &time.wMonth, &time.wDay, &time.wHour, &time.wMinute};
+}
+
+void SaveTime(XmlNode& element, const TimeNames& names, SYSTEMTIME time) {
+  const auto fields = TimeFields(time);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    AddNumber(element, names[i], std::int32_t{*fields[i]});
+  }
+}
+
+// Only the low 16 bits of a value reach its field; the neighbouring fields stay as they were.
+void LoadTime(const XmlNode& element, const TimeNames& names, SYSTEMTIME& time) {
+  const auto fields = TimeFields(time);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::int32_t value = 0;
+    const XmlText text = element.GetAttribute(names[i]);
+    if (text && ScanInt(*text, value)) *fields[i] = static_cast<std::uint16_t>(value);
+  }
+}
+
+}  // namespace
+
+void SaveTaskXml(const TaskInfo& task, XmlNode parent) {
+  XmlNode element = parent.AddChild(u"Task");
+  if (task.name) element.AddAttribute(u"TaskDescr", *task.name);
+  if (task.remarks) element.AddAttribute(u"TaskDetailDescr", *task.remarks);
+  SaveTime(element, kStartTimeNames, task.startTime);
+  SaveTime(element, kDeadlineNames, task.deadline);
+  SaveTime(element, kClosedTimeNames, task.closedTime);
+  AddNumber(element, u"TaskListDifficult", task.difficulty);
+  AddNumber(element, u"TaskListPriority", task.priority);
+  AddNumber(element, u"TaskState", task.state);
+  AddNumber(element, u"TaskListSizeX", task.editorRect.x);
+  AddNumber(element, u"TaskListSizeY", task.editorRect.y);
+  AddNumber(element, u"TaskListSizeCX", task.editorRect.width);
+  AddNumber(element, u"TaskListSizeCY", task.editorRect.height);
+}
+
+void LoadTaskXml(TaskInfo& task, const XmlNode& element) {
+  if (const XmlText name = element.GetAttribute(u"TaskDescr")) task.name = std::u16string(*name);
+  if (const XmlText remarks = element.GetAttribute(u"TaskDetailDescr")) {
+    task.remarks = std::u16string(*remarks);
+  }
+  LoadTime(element, kStartTimeNames, task.startTime);
+  LoadTime(element, kDeadlineNames, task.deadline);
+  LoadTime(element, kClosedTimeNames, task.closedTime);
+  ReadNumber(element, u"TaskListDifficult", task.difficulty);
+  ReadNumber(element, u"TaskListPriority", task.priority);
+  ReadNumber(element, u"TaskState", task.state);
+  ReadNumber(element, u"TaskListSizeX", task.editorRect.x);
+  ReadNumber(element, u"TaskListSizeY", task.editorRect.y);
+  ReadNumber(element, u"TaskListSizeCX", task.editorRect.width);
+  ReadNumber(element, u"TaskListSizeCY", task.editorRect.height);
+}
+
+void CGenWindow::SaveXml(XmlNode parent) const {
+  SaveXmlAs(parent, u"TaskList");
+}
+
+void CLogWindow::SaveXml(XmlNode parent) const {
+  SaveXmlAs(parent, u"LogList");
+}
+
+void CGenWindow::SaveXmlAs(XmlNode parent, std::u16string_view elementName) const {
+  XmlNode element = parent.AddChild(elementName);
+  const std::u16string title = Title();
+  if (!title.empty()) element.AddAttribute(u"TaskListName", title);
+  const WindowRect rect = view_->Rect();
+  AddNumber(element, u"TaskListSizeX", rect.x);
+  AddNumber(element, u"TaskListSizeY", rect.y);
+  AddNumber(element, u"TaskListSizeCX", rect.width);
+  AddNumber(element, u"TaskListSizeCY", rect.height);
+  AddNumber(element, u"TaskListType", type);
+  AddFlag(element, u"TaskListVisible", visible);
+  AddFlag(element, u"TaskListSortDescent", sortDescent);
+  AddFlag(element, u"TaskListSortAscent", sortAscent);
+  AddNumber(element, u"TaskListSortType", sortType);
+
+  XmlNode taskList = element.AddChild(u"TaskList");
+  for (const auto& item : tasks) SaveTaskXml(item->task, taskList);
+  XmlNode links = element.AddChild(u"LogLinks");
+  for (const std::u16string& link : logLinks) {
+    links.AddChild(u"LogLink").AddAttribute(u"LogListLinkName", link);
+  }
+}
+
+void CGenWindow::LoadXml(const XmlNode& element, Workspace& ws) {
+  if (element.IsEmpty()) return;
+  WindowRect rect = kLoadedWindowRect;
+  ReadFlag(element, u"TaskListVisible", visible);
+  ReadNumber(element, u"TaskListType", type);
+  ReadNumber(element, u"TaskListSizeX", rect.x);
+  ReadNumber(element, u"TaskListSizeY", rect.y);
+  ReadNumber(element, u"TaskListSizeCX", rect.width);
+  ReadNumber(element, u"TaskListSizeCY", rect.height);
+  ReadFlag(element, u"TaskListSortDescent", sortDescent);
+  ReadFlag(element, u"TaskListSortAscent", sortAscent);
+  ReadNumber(element, u"TaskListSortType", sortType);
+
+  const XmlText name = element.GetAttribute(u"TaskListName");
+  Create(name ? std::u16string(*name) : DefaultListTitle(ws, IsNamed(element, u"LogList")), rect);
+
+  const XmlNode taskList = element.GetChildByName(u"TaskList");
+  for (std::int32_t i = 0; i < taskList.ChildCount() && view_->Exists(); ++i) {
+    const XmlNode child = taskList.GetChildAt(i);
+    if (IsNamed(child, u"Task")) LoadTaskXml(AppendTaskItem(*this).task, child);
+  }
+  const XmlNode links = element.GetChildByName(u"LogLinks");
+  for (std::int32_t i = 0; i < links.ChildCount(); ++i) {
+    if (const XmlText link = links.GetChildAt(i).GetAttribute(u"LogListLinkName")) {
+      AddLogLink(*this, std::u16string(*link));
+    }
+  }
+  SortTasks(*this);
+  view_->TasksChanged();
+}
+
+}  // namespace qv

@@ -1,0 +1,21 @@
+# Runs the art generator into SCRATCH and compares each file it names with the one under
+# COMMITTED.
+file(REMOVE_RECURSE "${SCRATCH}")
+execute_process(COMMAND "${GENERATOR}" "${SCRATCH}" RESULT_VARIABLE status OUTPUT_VARIABLE written)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "the generator failed: ${status}")
+endif()
+string(STRIP "${written}" written)
+string(REPLACE "\n" ";" written "${written}")
+list(LENGTH written count)
+if(count LESS 10)
+  message(FATAL_ERROR "the generator wrote only ${count} files")
+endif()
+foreach(name IN LISTS written)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${SCRATCH}/${name}" "${COMMITTED}/${name}"
+                  RESULT_VARIABLE different)
+  if(different)
+    message(SEND_ERROR "${name} differs from what the generator draws; rebuild the target quorvane_art_update")
+  endif()
+endforeach()
+message(STATUS "${count} files identical")

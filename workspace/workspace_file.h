@@ -1,0 +1,24 @@
+#pragma once
+// The workspace file: every list window in collection order, then the frame's placement.
+
+#include <string>
+
+#include "model/workspace_model.h"
+#include "xml/xml_error.h"
+
+namespace qv {
+
+// Adds the file's list windows to ws (callers clear it first), places the frame and syncs the
+// "Task Windows" checks. Any parse result but success, a warning included, refuses the file
+// and changes nothing; result receives the parse result either way.
+bool LoadWorkspace(Workspace& ws, const std::u16string& path, XmlParseResult* result = nullptr);
+
+// Writes next to path first and replaces path only with a completely written file, so a
+// failure at any point leaves the previous file as it was. The writer's code is returned;
+// XmlErrorText gives its message.
+XmlError SaveWorkspace(const Workspace& ws, const std::u16string& path);
+
+// The whole workspace as a tree, as SaveWorkspace writes it.
+XmlNode WorkspaceTree(const Workspace& ws);
+
+}  // namespace qv
