@@ -51,6 +51,7 @@ bool RegisterFrameClass(HINSTANCE instance) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = FrameProc;
   wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
   wc.lpszClassName = kFrameClassName;

@@ -43,6 +43,7 @@ TEST_F(Frame, HasItsClassTitleMenuAndMdiClient) {
   GetWindowTextW(frame_, text, 64);
   EXPECT_STREQ(text, L"Quorvane beta");
   EXPECT_EQ(GetWindowLongPtrW(frame_, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+  EXPECT_NE(GetClassLongPtrW(frame_, GCLP_HICON), 0) << "the class has no program icon";
 
   HMENU menu = GetMenu(frame_);
   ASSERT_EQ(menu, qv::App().MainMenu);
