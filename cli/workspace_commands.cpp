@@ -47,8 +47,7 @@ int WorkspaceRewrite(std::span<const std::string> args, std::ostream&, std::ostr
   Workspace ws(host);
   XmlParseResult result;
   if (!LoadWorkspace(ws, Utf8ToUtf16(args[0]), &result)) {
-    err << "quorvane-cli: workspace-rewrite: " << args[0] << ": " << Message(result.error)
-        << '\n';
+    err << "quorvane-cli: workspace-rewrite: " << args[0] << ": " << Message(result.error) << '\n';
     return kExitRefused;
   }
   const XmlError written = SaveWorkspace(ws, Utf8ToUtf16(args[1]));

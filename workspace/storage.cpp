@@ -32,9 +32,8 @@ StoragePaths WorkOutStoragePaths() {
 
 std::u16string BackupFileName(const std::u16string& backupFolder, const SYSTEMTIME& utc) {
   return CutPath(backupFolder + u"\\" + kWorkspaceFileName + Padded(utc.wYear, 4) + u"_" +
-                 Padded(utc.wMonth, 2) + u"_" + Padded(utc.wDay, 2) + u"_" +
-                 Padded(utc.wHour, 2) + u"-" + Padded(utc.wMinute, 2) + u"-" +
-                 Padded(utc.wSecond, 2) + u".bak");
+                 Padded(utc.wMonth, 2) + u"_" + Padded(utc.wDay, 2) + u"_" + Padded(utc.wHour, 2) +
+                 u"-" + Padded(utc.wMinute, 2) + u"-" + Padded(utc.wSecond, 2) + u".bak");
 }
 
 std::optional<std::size_t> BackupToDelete(std::span<const FolderEntry> entries, FILETIME now) {

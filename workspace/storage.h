@@ -23,7 +23,7 @@ struct StoragePaths {
   std::u16string programFolder;
   std::u16string userDataFolder;  // empty without a documents folder
   std::u16string backupFolder;
-  std::u16string workspaceFile;   // "\tasklist.xml", the current drive's root, without one
+  std::u16string workspaceFile;  // "\tasklist.xml", the current drive's root, without one
   std::u16string seedFile;
 };
 

@@ -1,5 +1,6 @@
 #include "xml/xml_node.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -79,12 +80,26 @@ XmlNode XmlNode::CreateTopNode(std::u16string_view name) {
   }
 }
 
+namespace {
+
+// Room for `more` further items before anything is added, so that a failed allocation leaves
+// the container as it was. Growth stays geometric: an exact reserve would copy the whole
+// container on every addition, making a list of n children cost n^2.
+template <typename Container>
+void ReserveMore(Container& container, std::size_t more) {
+  const std::size_t needed = container.size() + more;
+  if (needed <= container.capacity()) return;
+  container.reserve(std::max(needed, container.capacity() * 2));
+}
+
+}  // namespace
+
 XmlNode XmlNode::AddChild(XmlText name) {
   if (data_ == nullptr || !name) return {};
   try {
     // Room first, so that a failure leaves children and order as they were.
-    data_->children.reserve(data_->children.size() + 1);
-    data_->order.reserve(data_->order.size() + 1);
+    ReserveMore(data_->children, 1);
+    ReserveMore(data_->order, 1);
     XmlNode child = CreateTopNode(*name);
     if (child.IsEmpty()) return {};
     child.data_->parent = data_;
@@ -104,8 +119,8 @@ bool XmlNode::AddAttribute(XmlText name, XmlText value) {
   if (name->size() + valueLength >= kNoXmlValue - strings.size()) return false;
   try {
     // Room first, so that a failure adds nothing.
-    strings.reserve(strings.size() + name->size() + valueLength);
-    data_->attributes.reserve(data_->attributes.size() + 1);
+    ReserveMore(strings, name->size() + valueLength);
+    ReserveMore(data_->attributes, 1);
   } catch (const std::bad_alloc&) {
     return false;
   }

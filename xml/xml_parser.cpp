@@ -253,7 +253,10 @@ void AppendClear(XmlNodeData& element, XmlClear clear) {
 // The child's name is stored with its attributes when its start tag ends.
 XmlNodeData& AppendChild(XmlNodeData& parent, bool isDeclaration) {
   // Room first: a failed allocation must not leave an order entry without its child.
-  parent.children.reserve(parent.children.size() + 1);
+  // Geometric growth: an exact reserve would copy every child again for each new one.
+  if (parent.children.size() == parent.children.capacity()) {
+    parent.children.reserve(parent.children.size() * 2 + 1);
+  }
   auto* child = new XmlNodeData;
   XmlNode handle = XmlTreeAccess::Adopt(child);
   child->isDeclaration = isDeclaration;

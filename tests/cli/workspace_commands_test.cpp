@@ -87,8 +87,7 @@ TEST(WorkspaceCommands, RewriteSavesWithTheHeadlessFrame) {
   const qv::XmlNode frame = root.GetChildAt(2);
   EXPECT_EQ(frame.GetAttribute(u"MainWindowPosCX"), qv::XmlText(u"800"));
   EXPECT_EQ(frame.GetAttribute(u"MainWindowPosCY"), qv::XmlText(u"600"));
-  EXPECT_EQ(RunCli({"workspace-check", out.arg()}).out,
-            RunCli({"workspace-check", in.arg()}).out);
+  EXPECT_EQ(RunCli({"workspace-check", out.arg()}).out, RunCli({"workspace-check", in.arg()}).out);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
+#include "workspace/storage.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
 #include "tests/workspace/workspace_test_support.h"
-#include "workspace/storage.h"
 #include "workspace/workspace_file.h"
 
 namespace qv {
@@ -29,7 +30,8 @@ TEST(BackupFileName, IsBuiltFromUtcWithoutSeparator) {
             u"B\\tasklist.xml2026_12_05_10-23-37.bak");
   EXPECT_EQ(BackupFileName(u"B", Time(2027, 2, 3, 9, 5, 7)),
             u"B\\tasklist.xml2027_02_03_09-05-07.bak");
-  EXPECT_EQ(BackupFileName(u"B", Time(987, 1, 1, 0, 0, 0)), u"B\\tasklist.xml0987_01_01_00-00-00.bak");
+  EXPECT_EQ(BackupFileName(u"B", Time(987, 1, 1, 0, 0, 0)),
+            u"B\\tasklist.xml0987_01_01_00-00-00.bak");
   EXPECT_EQ(BackupFileName(std::u16string(300, u'x'), Time(2027, 1, 1, 0, 0)).size(),
             kMaxPathChars);
 }

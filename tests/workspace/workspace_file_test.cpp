@@ -1,8 +1,9 @@
+#include "workspace/workspace_file.h"
+
 #include <gtest/gtest.h>
 
 #include "model/headless.h"
 #include "tests/workspace/workspace_test_support.h"
-#include "workspace/workspace_file.h"
 
 namespace qv {
 namespace {
@@ -48,7 +49,8 @@ TEST(SaveWorkspace, WritesTheExampleByteForByte) {
       u"TaskListSizeX=\"0\" TaskListSizeY=\"0\" TaskListSizeCX=\"200\" TaskListSizeCY=\"300\"";
   const std::u16string expected =
       u"<?xml version=\"1.0\" encoding=\"utf-16\"?>\n<Root>\n"
-      u"\t<TaskList TaskListName=\"Hot Tasks\" " + geometry +
+      u"\t<TaskList TaskListName=\"Hot Tasks\" " +
+      geometry +
       u" TaskListType=\"2\" TaskListVisible=\"1\" TaskListSortDescent=\"0\""
       u" TaskListSortAscent=\"0\" TaskListSortType=\"0\">\n"
       u"\t\t<TaskList>\n"
@@ -57,13 +59,15 @@ TEST(SaveWorkspace, WritesTheExampleByteForByte) {
       u" DT1b=\"2026\" DT2b=\"12\" DT3b=\"20\" DT4b=\"17\" DT5b=\"0\""
       u" ST1b=\"0\" ST2b=\"0\" ST3b=\"0\" ST4b=\"0\" ST5b=\"0\""
       u" TaskListDifficult=\"20\" TaskListPriority=\"80\" TaskState=\"0\""
-      u" TaskListSizeX=\"20\" TaskListSizeY=\"50\" TaskListSizeCX=\"300\" TaskListSizeCY=\"400\"/>\n"
+      u" TaskListSizeX=\"20\" TaskListSizeY=\"50\" TaskListSizeCX=\"300\" "
+      u"TaskListSizeCY=\"400\"/>\n"
       u"\t\t</TaskList>\n"
       u"\t\t<LogLinks>\n"
       u"\t\t\t<LogLink LogListLinkName=\"My logger\"/>\n"
       u"\t\t</LogLinks>\n"
       u"\t</TaskList>\n"
-      u"\t<LogList TaskListName=\"My logger\" " + geometry +
+      u"\t<LogList TaskListName=\"My logger\" " +
+      geometry +
       u" TaskListType=\"4\" TaskListVisible=\"0\" TaskListSortDescent=\"0\""
       u" TaskListSortAscent=\"0\" TaskListSortType=\"0\">\n"
       u"\t\t<TaskList/>\n"
@@ -163,25 +167,99 @@ struct ListCase {
 TEST(LoadWorkspace, ReadsListElementsWithTheirDefaults) {
   const ListCase cases[] = {
       {"all missing", u"<TaskList/>", 1, false, 0, {0, 0, 100, 100}, 0, 0, {}, u"Task list 1"},
-      {"visible 1 then text", u"<TaskList TaskListVisible='1abc'/>", 1, false, 1,
-       {0, 0, 100, 100}, 0, 0, {}, u"Task list 1"},
-      {"visible starting with a letter", u"<TaskList TaskListVisible='x1'/>", 1, false, 0,
-       {0, 0, 100, 100}, 0, 0, {}, u"Task list 1"},
-      {"LogList without a type", u"<LogList TaskListName='L'/>", 1, false, 0, {0, 0, 100, 100},
-       0, 0, {}, u"L"},
-      {"LogList of type 4", u"<LogList TaskListType='4'/>", 4, true, 0, {0, 0, 100, 100}, 0, 0,
-       {}, u"Log list 1"},
-      {"names of any case", u"<TaskList tasklistname='N' TASKLISTSIZECX=' +250xyz'/>", 1, false,
-       0, {0, 0, 250, 100}, 0, 0, {}, u"N"},
-      {"numbers that do not scan", u"<TaskList TaskListSizeX='a1' TaskListSortType='-' "
-       u"TaskListType='two'/>", 1, false, 0, {0, 0, 100, 100}, 0, 0, {}, u"Task list 1"},
-      {"sort type beyond the keys", u"<TaskList TaskListSortType='7' TaskListSizeY='-5'/>", 1,
-       false, 0, {0, -5, 100, 100}, 7, 0, {}, u"Task list 1"},
-      {"only exact Task children", u"<TaskList><tasklist><task/><Task/><Other/><Task/>"
-       u"</tasklist></TaskList>", 1, false, 0, {0, 0, 100, 100}, 0, 2, {}, u"Task list 1"},
-      {"links: any child name, first attribute", u"<TaskList><LogLinks><LogLink "
+      {"visible 1 then text",
+       u"<TaskList TaskListVisible='1abc'/>",
+       1,
+       false,
+       1,
+       {0, 0, 100, 100},
+       0,
+       0,
+       {},
+       u"Task list 1"},
+      {"visible starting with a letter",
+       u"<TaskList TaskListVisible='x1'/>",
+       1,
+       false,
+       0,
+       {0, 0, 100, 100},
+       0,
+       0,
+       {},
+       u"Task list 1"},
+      {"LogList without a type",
+       u"<LogList TaskListName='L'/>",
+       1,
+       false,
+       0,
+       {0, 0, 100, 100},
+       0,
+       0,
+       {},
+       u"L"},
+      {"LogList of type 4",
+       u"<LogList TaskListType='4'/>",
+       4,
+       true,
+       0,
+       {0, 0, 100, 100},
+       0,
+       0,
+       {},
+       u"Log list 1"},
+      {"names of any case",
+       u"<TaskList tasklistname='N' TASKLISTSIZECX=' +250xyz'/>",
+       1,
+       false,
+       0,
+       {0, 0, 250, 100},
+       0,
+       0,
+       {},
+       u"N"},
+      {"numbers that do not scan",
+       u"<TaskList TaskListSizeX='a1' TaskListSortType='-' "
+       u"TaskListType='two'/>",
+       1,
+       false,
+       0,
+       {0, 0, 100, 100},
+       0,
+       0,
+       {},
+       u"Task list 1"},
+      {"sort type beyond the keys",
+       u"<TaskList TaskListSortType='7' TaskListSizeY='-5'/>",
+       1,
+       false,
+       0,
+       {0, -5, 100, 100},
+       7,
+       0,
+       {},
+       u"Task list 1"},
+      {"only exact Task children",
+       u"<TaskList><tasklist><task/><Task/><Other/><Task/>"
+       u"</tasklist></TaskList>",
+       1,
+       false,
+       0,
+       {0, 0, 100, 100},
+       0,
+       2,
+       {},
+       u"Task list 1"},
+      {"links: any child name, first attribute",
+       u"<TaskList><LogLinks><LogLink "
        u"LogListLinkName='A' loglistlinkname='B'/><X LOGLISTLINKNAME='C'/><LogLink/>"
-       u"</LogLinks></TaskList>", 1, false, 0, {0, 0, 100, 100}, 0, 0, {u"A", u"C"},
+       u"</LogLinks></TaskList>",
+       1,
+       false,
+       0,
+       {0, 0, 100, 100},
+       0,
+       0,
+       {u"A", u"C"},
        u"Task list 1"},
   };
   for (const ListCase& c : cases) {
@@ -246,8 +324,8 @@ TEST(LoadWorkspace, NumbersDefaultTitlesAndCommandsInFileOrder) {
   ASSERT_TRUE(LoadWorkspace(ws, path));
   std::vector<std::u16string> titles;
   for (const auto& item : host.menu) titles.push_back(item.title);
-  EXPECT_EQ(titles, (std::vector<std::u16string>{u"Task list 1", u"Log list 1", u"Odd",
-                                                 u"Task list 2"}));
+  EXPECT_EQ(titles,
+            (std::vector<std::u16string>{u"Task list 1", u"Log list 1", u"Odd", u"Task list 2"}));
   EXPECT_EQ(host.menu[3].commandId, 50004u);
   EXPECT_EQ(ws.ListWindows[2]->window, nullptr);
   EXPECT_EQ(ws.TaskListCounter, 3u);
@@ -269,12 +347,17 @@ TEST(LoadWorkspace, PlacesTheFrameFromMainAppData) {
     std::int32_t keepSize;
   };
   const Case cases[] = {
-      {"right and bottom edges", u"MainWindowPosX='100' MainWindowPosY='50' "
-       u"MainWindowPosCX='1000' MainWindowPosCY='650' KeepSize='1'", {100, 50, 900, 600}, 1},
+      {"right and bottom edges",
+       u"MainWindowPosX='100' MainWindowPosY='50' "
+       u"MainWindowPosCX='1000' MainWindowPosCY='650' KeepSize='1'",
+       {100, 50, 900, 600},
+       1},
       {"missing edges stay where they are", u"MainWindowPosX='100'", {100, 0, 700, 600}, 7},
       {"values that do not scan", u"MainWindowPosCY='tall' KeepSize='no'", kHeadlessFrameRect, 7},
-      {"extremes wrap, never trap", u"MainWindowPosX='-2147483648' MainWindowPosCX='2147483647'",
-       {INT32_MIN, 0, -1, 600}, 7},
+      {"extremes wrap, never trap",
+       u"MainWindowPosX='-2147483648' MainWindowPosCX='2147483647'",
+       {INT32_MIN, 0, -1, 600},
+       7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -353,8 +436,8 @@ TEST(SaveWorkspace, FailedWriteKeepsThePreviousFile) {
   const std::vector<std::uint8_t> before = FileBytes(path);
   AddListWindow(ws, 1, u"Added after the good save");
 
-  for (const std::size_t bytesWritten : {std::size_t{0}, std::size_t{1}, std::size_t{100},
-                                         before.size()}) {
+  for (const std::size_t bytesWritten :
+       {std::size_t{0}, std::size_t{1}, std::size_t{100}, before.size()}) {
     SCOPED_TRACE(bytesWritten);
     {
       const ScopedWriteFailure failure(bytesWritten);

@@ -42,7 +42,9 @@ class ScratchFolder {
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-  std::u16string operator/(std::u16string_view name) const { return path + u"\\" + std::u16string(name); }
+  std::u16string operator/(std::u16string_view name) const {
+    return path + u"\\" + std::u16string(name);
+  }
 
   std::u16string path;
 };
@@ -55,7 +57,8 @@ inline std::vector<std::uint8_t> FileBytes(const std::u16string& path) {
 
 inline std::vector<std::uint8_t> Utf16File(std::u16string_view text) {
   std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
-  for (char16_t unit : text) bytes.insert(bytes.end(), {std::uint8_t(unit), std::uint8_t(unit >> 8)});
+  for (char16_t unit : text)
+    bytes.insert(bytes.end(), {std::uint8_t(unit), std::uint8_t(unit >> 8)});
   return bytes;
 }
 
