@@ -4,6 +4,7 @@
 #include <span>
 
 #include "cli/image_commands.h"
+#include "cli/report_commands.h"
 #include "cli/workspace_commands.h"
 #include "cli/xml_commands.h"
 
@@ -25,6 +26,8 @@ const std::vector<Command> kCommands = {
     {"inflate", "IN OUT", "Decode raw DEFLATE data", Inflate},
     {"workspace-check", "FILE", "Load a workspace and list its list windows", WorkspaceCheck},
     {"workspace-rewrite", "IN OUT", "Load a workspace and save it again", WorkspaceRewrite},
+    {"export", "FORMAT WORKSPACE TITLE OUTDIR", "Write a list window's report (html, text, pdf)",
+     ExportReport},
 };
 
 void PrintHelp(std::ostream& out) {

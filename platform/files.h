@@ -64,6 +64,9 @@ struct FolderEntry {
 // system gives them.
 Win32Error ListFolder(const std::u16string& folder, std::vector<FolderEntry>& entries);
 
+// The path as this system writes it, for showing to a person: natively '\' becomes '/'.
+std::string PathForDisplay(const std::u16string& path);
+
 // A folder for temporary files, without a trailing separator.
 std::u16string TempFolder();
 

@@ -320,6 +320,10 @@ Win32Error ListFolder(const std::u16string& folder, std::vector<FolderEntry>& en
   return kErrorSuccess;
 }
 
+std::string PathForDisplay(const std::u16string& path) {
+  return NativePath(path);
+}
+
 std::u16string TempFolder() {
   const char* tmp = std::getenv("TMPDIR");
   std::string folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";

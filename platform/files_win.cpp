@@ -173,6 +173,10 @@ Win32Error ListFolder(const std::u16string& folder, std::vector<FolderEntry>& en
   return kErrorSuccess;
 }
 
+std::string PathForDisplay(const std::u16string& path) {
+  return Utf16ToUtf8(path);
+}
+
 std::u16string TempFolder() {
   wchar_t folder[MAX_PATH + 1] = {};  // the most GetTempPathW ever answers
   DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);

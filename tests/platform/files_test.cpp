@@ -174,6 +174,14 @@ TEST(KnownFolders, ListableWithoutTrailingSeparatorAndDocumentsReplaceable) {
   EXPECT_EQ(DocumentsFolder(), system);
 }
 
+TEST(PathForDisplay, ShowsThePathAsTheSystemWritesIt) {
+#ifdef _WIN32
+  EXPECT_EQ(PathForDisplay(u"C:\\Users\\Zoë\\a.txt"), "C:\\Users\\Zoë\\a.txt");
+#else
+  EXPECT_EQ(PathForDisplay(u"/home\\Zoë\\a.txt"), "/home/Zoë/a.txt");
+#endif
+}
+
 TEST_F(FilesTest, OpenWithDefaultProgramNeedsAnExistingFile) {
   EXPECT_EQ(OpenWithDefaultProgram(In(u"missing.txt")), kErrorFileNotFound);
 #ifndef _WIN32

@@ -1,22 +1,19 @@
 #pragma once
-// Shared by the workspace tests: a scratch folder per test and files written as the program
-// writes them.
+// Shared by the workspace and workspace command tests: a scratch folder per test and files
+// written as the program writes them.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "model/headless.h"
-#include "model/workspace_model.h"
-#include "platform/files.h"
-#include "platform/text.h"
+#include "tests/xml/xml_test_support.h"
+#include "workspace/workspace_file.h"
 
 namespace qv::test {
 
+// std::filesystem does not know the platform layer's '\' on Linux.
 inline std::filesystem::path NativePath(std::u16string path) {
 #ifndef _WIN32
   std::replace(path.begin(), path.end(), u'\\', u'/');
@@ -24,14 +21,11 @@ inline std::filesystem::path NativePath(std::u16string path) {
   return std::filesystem::path(path);
 }
 
-// A fresh folder named after the running test, removed with everything in it afterwards.
-class ScratchFolder {
- public:
+// Named after the running test so that tests never see each other's leftovers.
+struct ScratchFolder {
   ScratchFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::u16string name = Utf8ToUtf16(info->test_suite_name()) + u"-" + Utf8ToUtf16(info->name());
-    std::replace(name.begin(), name.end(), u'/', u'_');  // parameterised names hold '/'
-    path = TempFolder() + u"\\quorvane-ws-" + name;
+    path = TempFolder() + u"\\quorvane-ws-" + Utf8ToUtf16(info->name());
     std::filesystem::remove_all(NativePath(path));
     SHCreateDirectory(path);
   }
@@ -39,13 +33,9 @@ class ScratchFolder {
     std::error_code ignored;
     std::filesystem::remove_all(NativePath(path), ignored);
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
   std::u16string operator/(std::u16string_view name) const {
     return path + u"\\" + std::u16string(name);
   }
-
   std::u16string path;
 };
 
@@ -55,20 +45,8 @@ inline std::vector<std::uint8_t> FileBytes(const std::u16string& path) {
   return bytes;
 }
 
-inline std::vector<std::uint8_t> Utf16File(std::u16string_view text) {
-  std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
-  for (char16_t unit : text)
-    bytes.insert(bytes.end(), {std::uint8_t(unit), std::uint8_t(unit >> 8)});
-  return bytes;
-}
-
 inline void WriteUtf16File(const std::u16string& path, std::u16string_view text) {
-  ASSERT_EQ(WriteWholeFile(path, Utf16File(text)), kErrorSuccess);
-}
-
-inline bool FileExists(const std::u16string& path) {
-  std::vector<std::uint8_t> bytes;
-  return ReadWholeFile(path, bytes) == kErrorSuccess;
+  ASSERT_EQ(WriteWholeFile(path, Utf16LeBytes(text, true)), kErrorSuccess);
 }
 
 inline constexpr SYSTEMTIME Time(std::uint16_t y, std::uint16_t mo, std::uint16_t d,
