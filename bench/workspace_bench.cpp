@@ -1,7 +1,9 @@
 // Loading and saving whole workspaces headless, at 1,000, 10,000 and 100,000 tasks. Times
-// per run and per task show whether the cost grows linearly; "bytes/task" is the file size.
+// per run and per task show whether the cost grows linearly; "bytes/task" is the file size and
+// "heap/task" the memory a loaded workspace holds (glibc's count of bytes in use).
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <string>
 
@@ -63,6 +65,14 @@ void BM_LoadWorkspace(benchmark::State& state) {
     Workspace ws(host);
     if (!LoadWorkspace(ws, path)) state.SkipWithError("load failed");
     benchmark::DoNotOptimize(ws.ListWindows.data());
+  }
+  {
+    const std::size_t before = mallinfo2().uordblks;
+    HeadlessHost host;
+    Workspace ws(host);
+    LoadWorkspace(ws, path);
+    state.counters["heap/task"] =
+        static_cast<double>(mallinfo2().uordblks - before) / state.range(0);
   }
   state.counters["per task"] = benchmark::Counter(
       static_cast<double>(state.range(0)),
