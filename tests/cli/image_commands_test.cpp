@@ -1,19 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
-#include <vector>
+#include "tests/cli/cli_test_support.h"
 
-#include "cli/cli.h"
-#include "platform/files.h"
-#include "platform/text.h"
-
-namespace qv {
+namespace qv::test {
 namespace {
 
 using namespace std::string_literals;
-
-const std::string kTemp = Utf16ToUtf8(TempFolder()) + "\\quorvane-cli-image-";
 
 // A one-row PNG made by hand: a stored DEFLATE block, checksums zero (the reader skips them).
 std::string Png(char colourType, char width, const std::string& row) {
@@ -23,22 +15,9 @@ std::string Png(char colourType, char width, const std::string& row) {
          static_cast<char>(~n) + '\xFF' + row + std::string(12, '\0') + "IEND\0\0\0\0"s;
 }
 
-// Status, printed text and the output file ("missing" when none was written).
-std::vector<std::string> RunOn(const char* command, const std::string& input) {
-  const std::u16string in = Utf8ToUtf16(kTemp + "in"), out = Utf8ToUtf16(kTemp + "out");
-  EXPECT_EQ(WriteWholeFile(in, std::vector<std::uint8_t>(input.begin(), input.end())),
-            kErrorSuccess);
-  std::ostringstream printed;
-  const int status = cli::Run({command, kTemp + "in", kTemp + "out"}, printed, printed);
-  std::vector<std::uint8_t> written;
-  const bool exists = ReadWholeFile(out, written) == kErrorSuccess;
-  DeleteFileW(in);
-  DeleteFileW(out);
-  return {std::to_string(status), printed.str(),
-          exists ? std::string(written.begin(), written.end()) : "missing"};
-}
-
-TEST(ImageCommands, PngDecodeAndInflateOutputs) {
+TEST(ImageCommands, PngDecodeAndInflateOutputsAndUnreadableInput) {
+  const ScratchFolder folder;
+  const std::u16string in = folder / u"in", out = folder / u"out";
   const struct {
     const char* command;
     std::string input;
@@ -55,20 +34,25 @@ TEST(ImageCommands, PngDecodeAndInflateOutputs) {
       // Input ran out: the lengths stay as given, the capacity being 64 MiB.
       {"inflate", "\1\3\0\374\377a"s, {"1", "result 2 6 67108864\n", "missing"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(RunOn(c.command, c.input), c.expected) << c.command;
-}
-
-TEST(ImageCommands, UsageErrorsAndUnreadableInput) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"png-decode", "a"}, {"inflate", "a", "b", "c"}}) {
-    std::ostringstream out, usage, unreadable;
-    EXPECT_EQ(cli::Run(args, out, usage), cli::kExitUsage);
-    EXPECT_EQ(cli::Run({args[0], kTemp + "absent", kTemp + "out"}, out, unreadable),
-              cli::kExitRefused);
-    EXPECT_TRUE(out.str().empty() && usage.str().find("usage: " + args[0]) != std::string::npos &&
-                unreadable.str().find(kTemp + "absent") != std::string::npos);
+  for (const auto& c : cases) {
+    ASSERT_EQ(WriteWholeFile(in, std::vector<std::uint8_t>(c.input.begin(), c.input.end())),
+              kErrorSuccess);
+    const Outcome o = RunCli({c.command, Arg(in), Arg(out)});
+    std::vector<std::uint8_t> written;
+    const bool exists = ReadWholeFile(out, written) == kErrorSuccess;
+    DeleteFileW(out);
+    EXPECT_EQ((std::vector<std::string>{
+                  std::to_string(o.status), o.out + o.err,
+                  exists ? std::string(written.begin(), written.end()) : "missing"}),
+              c.expected)
+        << c.command;
+  }
+  for (const char* command : {"png-decode", "inflate"}) {
+    const Outcome o = RunCli({command, Arg(folder / u"absent"), Arg(out)});
+    EXPECT_EQ(o.status, cli::kExitRefused) << o;
+    EXPECT_TRUE(o.out.empty() && o.err.find(Arg(folder / u"absent")) != std::string::npos) << o;
   }
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test

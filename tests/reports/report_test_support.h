@@ -1,5 +1,5 @@
 #pragma once
-// Shared by the report tests: a headless list window with tasks, and a scratch folder.
+// Shared by the report tests: a headless list window holding tasks.
 
 #include <cstdint>
 #include <string>
@@ -7,14 +7,9 @@
 
 #include "model/headless.h"
 #include "model/workspace_model.h"
-#include "platform/files.h"
+#include "tests/workspace/workspace_test_support.h"
 
 namespace qv::test {
-
-inline SYSTEMTIME Time(std::uint16_t year, std::uint16_t month, std::uint16_t day,
-                       std::uint16_t hour, std::uint16_t minute, std::uint16_t second) {
-  return SYSTEMTIME{year, month, 0, day, hour, minute, second, 0};
-}
 
 inline TaskInfo Task(NullableText name, NullableText remarks, TaskState state,
                      std::uint32_t priority = 10, std::uint32_t difficulty = 20) {
@@ -30,7 +25,6 @@ inline TaskInfo Task(NullableText name, NullableText remarks, TaskState state,
   return task;
 }
 
-// One log window in a headless workspace.
 struct ReportList {
   explicit ReportList(const std::u16string& title, const std::vector<TaskInfo>& tasks = {})
       : ws(host) {
@@ -40,26 +34,6 @@ struct ReportList {
   HeadlessHost host;
   Workspace ws;
   CGenWindow* list;
-};
-
-// A folder of its own under the temp folder; its files are removed with it.
-struct ScratchFolder {
-  explicit ScratchFolder(const std::u16string& name) : path(TempFolder() + u"\\" + name) {
-    Clear();
-    CreateDirectoryW(path);
-  }
-  ~ScratchFolder() { Clear(); }
-  void Clear() const {
-    std::vector<FolderEntry> entries;
-    ListFolder(path, entries);
-    for (const FolderEntry& e : entries) DeleteFileW(path + u"\\" + e.name);
-  }
-  std::vector<std::uint8_t> Read(const std::u16string& file) const {
-    std::vector<std::uint8_t> bytes;
-    ReadWholeFile(path + u"\\" + file, bytes);
-    return bytes;
-  }
-  std::u16string path;
 };
 
 }  // namespace qv::test
