@@ -1,6 +1,7 @@
 #include "model/list_window_xml.h"
 
 #include <array>
+#include <utility>
 #include <string_view>
 
 #include "model/list_window.h"
@@ -66,6 +67,19 @@ void LoadTime(const XmlNode& element, const TimeNames& names, SYSTEMTIME& time) 
   }
 }
 
+// The task's numbers in the order they are written: "%u" counts, then the editor's "%d" rectangle.
+constexpr std::pair<std::u16string_view, std::uint32_t TaskInfo::*> kTaskCounts[] = {
+    {u"TaskListDifficult", &TaskInfo::difficulty},
+    {u"TaskListPriority", &TaskInfo::priority},
+    {u"TaskState", &TaskInfo::state},
+};
+constexpr std::pair<std::u16string_view, std::int32_t EditorRect::*> kEditorRectNumbers[] = {
+    {u"TaskListSizeX", &EditorRect::x},
+    {u"TaskListSizeY", &EditorRect::y},
+    {u"TaskListSizeCX", &EditorRect::width},
+    {u"TaskListSizeCY", &EditorRect::height},
+};
+
 }  // namespace
 
 void SaveTaskXml(const TaskInfo& task, XmlNode parent) {
@@ -75,13 +89,10 @@ void SaveTaskXml(const TaskInfo& task, XmlNode parent) {
   SaveTime(element, kStartTimeNames, task.startTime);
   SaveTime(element, kDeadlineNames, task.deadline);
   SaveTime(element, kClosedTimeNames, task.closedTime);
-  AddNumber(element, u"TaskListDifficult", task.difficulty);
-  AddNumber(element, u"TaskListPriority", task.priority);
-  AddNumber(element, u"TaskState", task.state);
-  AddNumber(element, u"TaskListSizeX", task.editorRect.x);
-  AddNumber(element, u"TaskListSizeY", task.editorRect.y);
-  AddNumber(element, u"TaskListSizeCX", task.editorRect.width);
-  AddNumber(element, u"TaskListSizeCY", task.editorRect.height);
+  for (const auto& [name, member] : kTaskCounts) AddNumber(element, name, task.*member);
+  for (const auto& [name, member] : kEditorRectNumbers) {
+    AddNumber(element, name, task.editorRect.*member);
+  }
 }
 
 void LoadTaskXml(TaskInfo& task, const XmlNode& element) {
@@ -92,13 +103,10 @@ void LoadTaskXml(TaskInfo& task, const XmlNode& element) {
   LoadTime(element, kStartTimeNames, task.startTime);
   LoadTime(element, kDeadlineNames, task.deadline);
   LoadTime(element, kClosedTimeNames, task.closedTime);
-  ReadNumber(element, u"TaskListDifficult", task.difficulty);
-  ReadNumber(element, u"TaskListPriority", task.priority);
-  ReadNumber(element, u"TaskState", task.state);
-  ReadNumber(element, u"TaskListSizeX", task.editorRect.x);
-  ReadNumber(element, u"TaskListSizeY", task.editorRect.y);
-  ReadNumber(element, u"TaskListSizeCX", task.editorRect.width);
-  ReadNumber(element, u"TaskListSizeCY", task.editorRect.height);
+  for (const auto& [name, member] : kTaskCounts) ReadNumber(element, name, task.*member);
+  for (const auto& [name, member] : kEditorRectNumbers) {
+    ReadNumber(element, name, task.editorRect.*member);
+  }
 }
 
 void CGenWindow::SaveXml(XmlNode parent) const {
