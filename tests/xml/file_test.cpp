@@ -37,12 +37,12 @@ TEST(XmlFile, TheEncodingIsTakenFromTheBytes) {
       // The text ends at a zero byte.
       {u"zero8.xml", {'<', 'R', '/', '>', 0, '<', 'x'}, "R[]()"},
       {u"mark-only.xml", {0xEF, 0xBB, 0xBF}, "<empty>", XmlError::FirstTagNotFound},
-      {u"blank.xml", {' ', '\r', '\n', '\t'}, "<empty>", XmlError::FirstTagNotFound},
       {u"empty.xml", {}, "<empty>", XmlError::NoXmlData},
   };
   for (const auto& file : files) {
     SCOPED_TRACE(Utf16ToUtf8(file.name));
-    const std::u16string path = test::WriteTempFile(file.name, file.bytes);
+    const std::u16string path = test::TempPath(file.name);
+    ASSERT_EQ(WriteWholeFile(path, file.bytes), kErrorSuccess);
     XmlParseResult result{XmlError::CannotWriteFile, 9, 9};
     EXPECT_EQ(Describe(XmlNode::ParseFile(path, u"R", &result)), file.tree);
     EXPECT_EQ(result.error, file.error);
@@ -56,8 +56,7 @@ TEST(XmlFile, UnreadablePathsAreNotFound) {
     XmlParseResult result{XmlError::NoError, 7, 7};
     EXPECT_TRUE(XmlNode::ParseFile(path, u"Root", &result).IsEmpty()) << Utf16ToUtf8(path);
     EXPECT_EQ(result.error, XmlError::FileNotFound);
-    EXPECT_EQ(result.line, 0);
-    EXPECT_EQ(result.column, 0);
+    EXPECT_EQ(result.line + result.column, 0);
   }
 }
 

@@ -57,21 +57,13 @@ std::vector<std::uint8_t> Bytes(const std::u16string& path) {
   return bytes;
 }
 
-TEST(XmlWrite, FilesAreUtf16WithMarkAndDeclarationLine) {
-  constexpr std::u16string_view kDeclarationLine = u"<?xml version=\"1.0\" encoding=\"utf-16\"?>\n";
-  const std::u16string path = test::TempPath(u"layout.xml");
-  ASSERT_EQ(Workspace().WriteToFile(path), XmlError::NoError);
-  EXPECT_EQ(
-      Bytes(path),
-      test::Utf16LeBytes(std::u16string(kDeclarationLine) + std::u16string(kWorkspaceText), true));
-  // A declaration element's own start tag takes the place of the declaration line.
-  ASSERT_EQ(XmlNode::ParseString(u"<?xml version=\"1.0\"?><Root/>", u"xml").WriteToFile(path),
-            XmlError::NoError);
-  EXPECT_EQ(Bytes(path), test::Utf16LeBytes(u"<?xml version=\"1.0\"?>\n<Root/>\n", true));
+constexpr std::u16string_view kDeclarationLine = u"<?xml version=\"1.0\" encoding=\"utf-16\"?>\n";
+
+TEST(XmlWrite, FilesFailCleanlyAndAnEmptyTreeIsJustTheDeclaration) {
+  const std::u16string path = test::TempPath(u"empty.xml");
   ASSERT_EQ(XmlNode().WriteToFile(path), XmlError::NoError);
   EXPECT_EQ(Bytes(path), test::Utf16LeBytes(kDeclarationLine, true));
   DeleteFileW(path);
-
   EXPECT_EQ(Workspace().WriteToFile(test::TempPath(u"no-such-folder\\x.xml")),
             XmlError::CannotOpenForWriting);
 #ifndef _WIN32
@@ -80,18 +72,22 @@ TEST(XmlWrite, FilesAreUtf16WithMarkAndDeclarationLine) {
 #endif
 }
 
-// Written, read back and written again: the same tree and the same bytes.
+// Written as UTF-16 with its mark, read back and written again: the same tree and the same bytes.
+// A declaration element's own start tag takes the place of the usual declaration line.
 TEST(XmlWrite, RoundTripsKeepTreesAndBytes) {
   const struct {
     std::u16string text;
     std::u16string_view tag;
+    std::u16string file = {};
   } documents[] = {
-      {std::u16string(kWorkspaceText), u"Root"},
+      {std::u16string(kWorkspaceText), u"Root",
+       std::u16string(kDeclarationLine) + std::u16string(kWorkspaceText)},
       {u"<Root a='&#x1F600; \u00E9\u20AC' b='x&#10;y' c>"
        u"<!DOCTYPE r [<!ENTITY e 'x'>]><!DOCTYPE s><![CDATA[ <raw> & ]]><!-- note -->"
        u"<PRE> a\n b </PRE><Script>x</Script>one &amp; two<A><B/>three</A></Root>",
        u"Root"},
-      {u"<?xml version=\"1.0\"?><?style x?><Root/>", u"xml"},
+      {u"<?xml version=\"1.0\"?><?style x?><Root/>", u"xml",
+       u"<?xml version=\"1.0\"?>\n<?style x?>\n<Root/>\n"},
   };
   const std::u16string first = test::TempPath(u"round1.xml");
   const std::u16string second = test::TempPath(u"round2.xml");
@@ -99,6 +95,9 @@ TEST(XmlWrite, RoundTripsKeepTreesAndBytes) {
     SCOPED_TRACE(Utf16ToUtf8(document.text));
     const XmlNode original = XmlNode::ParseString(document.text, document.tag);
     ASSERT_EQ(original.WriteToFile(first), XmlError::NoError);
+    if (!document.file.empty()) {
+      EXPECT_EQ(Bytes(first), test::Utf16LeBytes(document.file, true));
+    }
     XmlParseResult result;
     const XmlNode reread = XmlNode::ParseFile(first, document.tag, &result);
     EXPECT_EQ(result.error, XmlError::NoError);

@@ -34,8 +34,11 @@ inline std::string Describe(const XmlNode& node) {
       out.append("T'").append(Utf16ToUtf8(node.Texts()[index])).append("'");
     } else {
       const XmlClear& clear = node.Clears()[index];
-      out.append("C").append(Utf16ToUtf8(clear.opening)).append("|");
-      out.append(Utf16ToUtf8(clear.content)).append("|").append(Utf16ToUtf8(clear.closing));
+      out.append("C")
+          .append(Utf16ToUtf8(clear.opening))
+          .append("|")
+          .append(Utf16ToUtf8(clear.content));
+      out.append("|").append(Utf16ToUtf8(clear.closing));
     }
   }
   return out + ')';
@@ -59,13 +62,6 @@ inline std::vector<std::uint8_t> Utf8Bytes(std::u16string_view text, bool mark) 
 
 inline std::u16string TempPath(std::u16string_view name) {
   return TempFolder() + u"\\quorvane-xml-test-" + std::u16string(name);
-}
-
-inline std::u16string WriteTempFile(std::u16string_view name,
-                                    const std::vector<std::uint8_t>& bytes) {
-  const std::u16string path = TempPath(name);
-  WriteWholeFile(path, bytes);
-  return path;
 }
 
 }  // namespace qv::test
