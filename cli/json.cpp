@@ -18,18 +18,12 @@ bool IsLowSurrogate(char16_t c) {
 // C0, DEL and C1; a surrogate is escaped only when unpaired (the caller sees pairs whole).
 std::string EscapeFor(char16_t c) {
   switch (c) {
-    case u'"':
-      return "\\\"";
-    case u'\\':
-      return "\\\\";
-    case u'\n':
-      return "\\n";
-    case u'\r':
-      return "\\r";
-    case u'\t':
-      return "\\t";
-    default:
-      break;
+    case u'"': return "\\\"";
+    case u'\\': return "\\\\";
+    case u'\n': return "\\n";
+    case u'\r': return "\\r";
+    case u'\t': return "\\t";
+    default: break;
   }
   if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || IsHighSurrogate(c) || IsLowSurrogate(c)) {
     char escape[8];

@@ -281,19 +281,14 @@ int InflateRaw(std::uint8_t* destination, std::size_t& destinationLength,
     if ((result = Bits(s, 1, last)) != kInflateDone) break;
     if ((result = Bits(s, 2, type)) != kInflateDone) break;
     switch (type) {
-      case 0:
-        result = Stored(s);
-        break;
+      case 0: result = Stored(s); break;
       case 1: {
         const FixedTables& fixed = Fixed();
         result = Codes(s, fixed.lengthCode, fixed.distanceCode);
         break;
       }
-      case 2:
-        result = Dynamic(s);
-        break;
-      default:
-        result = kInflateBadBlockType;
+      case 2: result = Dynamic(s); break;
+      default: result = kInflateBadBlockType;
     }
   } while (result == kInflateDone && !last);
 

@@ -78,8 +78,7 @@ bool Unfilter(PngImage& image) {
     std::uint8_t* row = image.rows.data() + y * stride;
     std::uint8_t* x = row + 1;
     switch (row[0]) {
-      case 0:
-        break;
+      case 0: break;
       case 1:
         for (std::size_t i = bpp; i < samples; ++i)
           x[i] = static_cast<std::uint8_t>(x[i] + x[i - bpp]);
@@ -103,8 +102,7 @@ bool Unfilter(PngImage& image) {
           x[i] = static_cast<std::uint8_t>(x[i] + Paeth(left, up[i], upLeft));
         }
         break;
-      default:
-        return false;
+      default: return false;
     }
     up = x;
   }

@@ -29,7 +29,7 @@ struct SortKeyCommand {
   SortKey key;
 };
 constexpr SortKeyCommand kSortKeyCommands[] = {
-    {32781, u"Start time", SortKey::StartTime}, {32782, u"Deadline", SortKey::Deadline},
+    {32781, u"Start time", SortKey::StartTime},   {32782, u"Deadline", SortKey::Deadline},
     {32792, u"Solved Time", SortKey::ClosedTime}, {32779, u"Priority", SortKey::Priority},
     {32780, u"Difficulty", SortKey::Difficulty},
 };

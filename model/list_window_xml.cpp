@@ -1,8 +1,8 @@
 #include "model/list_window_xml.h"
 
 #include <array>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 #include "model/list_window.h"
 #include "model/workspace_model.h"

@@ -33,8 +33,8 @@ Countdown DeadlineCountdown(const TaskInfo& task) {
     c.afterDeadline = true;
     d = -d;
   }
-  const auto seconds = static_cast<std::uint32_t>(
-      static_cast<std::uint64_t>(static_cast<std::int64_t>(d / static_cast<double>(kTicksPerSecond))));
+  const auto seconds = static_cast<std::uint32_t>(static_cast<std::uint64_t>(
+      static_cast<std::int64_t>(d / static_cast<double>(kTicksPerSecond))));
   c.days = seconds / kSecondsPerDay;
   c.hours = seconds / 3600 % 24;
   c.minutes = seconds / 60 % 60;

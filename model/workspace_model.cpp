@@ -84,10 +84,10 @@ void ClearWorkspace(Workspace& ws) {
 
 void CreateDefaultWorkspace(Workspace& ws) {
   AddListWindow(ws, static_cast<std::uint32_t>(ListType::Custom), u"Hot Tasks");
-  const ListEntry* mine = AddListWindow(ws, static_cast<std::uint32_t>(ListType::Log),
-                                        u"My logger");
-  const ListEntry* work = AddListWindow(ws, static_cast<std::uint32_t>(ListType::Log),
-                                        u"Work logger");
+  const ListEntry* mine =
+      AddListWindow(ws, static_cast<std::uint32_t>(ListType::Log), u"My logger");
+  const ListEntry* work =
+      AddListWindow(ws, static_cast<std::uint32_t>(ListType::Log), u"Work logger");
   for (const auto& entry : ws.ListWindows) {
     if (!entry->window || entry->window->IsLog()) continue;
     AddLogLink(*entry->window, mine->title);

@@ -26,17 +26,13 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 Win32Error ErrnoToWin32(int error) {
   switch (error) {
     case ENOENT:
-    case ENOTDIR:
-      return kErrorFileNotFound;
+    case ENOTDIR: return kErrorFileNotFound;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS:
-      return kErrorAccessDenied;
-    case ENOMEM:
-      return kErrorNotEnoughMemory;
-    default:
-      return kErrorGenFailure;
+    case EROFS: return kErrorAccessDenied;
+    case ENOMEM: return kErrorNotEnoughMemory;
+    default: return kErrorGenFailure;
   }
 }
 

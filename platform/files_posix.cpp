@@ -59,25 +59,18 @@ bool Exists(const std::string& path) {
 // (path not found); errno has only ENOENT for both.
 Win32Error FromErrno(int error, const std::string& path) {
   switch (error) {
-    case ENOENT:
-      return IsFolder(ParentOf(path)) ? kErrorFileNotFound : kErrorPathNotFound;
-    case ENOTDIR:
-      return kErrorPathNotFound;
+    case ENOENT: return IsFolder(ParentOf(path)) ? kErrorFileNotFound : kErrorPathNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
     case ENOTEMPTY:
-    case EBUSY:
-      return kErrorAccessDenied;
-    case EEXIST:
-      return kErrorAlreadyExists;
-    case EXDEV:
-      return kErrorNotSameDevice;
-    case ENOMEM:
-      return kErrorNotEnoughMemory;
-    default:
-      return kErrorGenFailure;
+    case EBUSY: return kErrorAccessDenied;
+    case EEXIST: return kErrorAlreadyExists;
+    case EXDEV: return kErrorNotSameDevice;
+    case ENOMEM: return kErrorNotEnoughMemory;
+    default: return kErrorGenFailure;
   }
 }
 

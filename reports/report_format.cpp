@@ -46,15 +46,9 @@ Win32Error FormatTaskHeader(const TaskInfo& task, std::u16string& header) {
 
 Win32Error FormatTaskStatus(const TaskInfo& task, std::u16string& status) {
   switch (static_cast<TaskState>(task.state)) {
-    case TaskState::Solved:
-      status = u"Solved: " + FormatReportTime(task.closedTime);
-      break;
-    case TaskState::Cancelled:
-      status = u"Cancelled: " + FormatReportTime(task.closedTime);
-      break;
-    default:
-      status = u"Status: in progress";
-      break;
+    case TaskState::Solved: status = u"Solved: " + FormatReportTime(task.closedTime); break;
+    case TaskState::Cancelled: status = u"Cancelled: " + FormatReportTime(task.closedTime); break;
+    default: status = u"Status: in progress"; break;
   }
   return kErrorSuccess;
 }

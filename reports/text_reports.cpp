@@ -132,24 +132,12 @@ std::u16string EscapeHtml(std::u16string_view text) {
   out.reserve(text.size());
   for (char16_t c : text) {
     switch (c) {
-      case u'&':
-        out += u"&amp;";
-        break;
-      case u'<':
-        out += u"&lt;";
-        break;
-      case u'>':
-        out += u"&gt;";
-        break;
-      case u'"':
-        out += u"&quot;";
-        break;
-      case u'\'':
-        out += u"&#39;";
-        break;
-      default:
-        out += c;
-        break;
+      case u'&': out += u"&amp;"; break;
+      case u'<': out += u"&lt;"; break;
+      case u'>': out += u"&gt;"; break;
+      case u'"': out += u"&quot;"; break;
+      case u'\'': out += u"&#39;"; break;
+      default: out += c; break;
     }
   }
   return out;

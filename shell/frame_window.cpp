@@ -17,9 +17,9 @@ LRESULT OnCreate(HWND hwnd) {
   CLIENTCREATESTRUCT ccs{};
   ccs.hWindowMenu = nullptr;
   ccs.idFirstChild = kFirstMdiChildId;
-  App().MdiClient = CreateWindowExW(0, L"MDICLIENT", nullptr,
-                                    WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 0, 0, hwnd,
-                                    nullptr, App().instance, &ccs);
+  App().MdiClient =
+      CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 0, 0,
+                      hwnd, nullptr, App().instance, &ccs);
   return App().MdiClient ? 0 : -1;
 }
 

@@ -94,17 +94,13 @@ class Tokeniser {
     }
     switch (c) {
       case u'"':
-      case u'\'':
-        return Quoted(c);
+      case u'\'': return Quoted(c);
       case u'/':
         if (At(start + 1) == u'>') return Fixed(TokenKind::ShortClose, 2);
         break;
-      case u'=':
-        return Fixed(TokenKind::Equals, 1);
-      case u'>':
-        return Fixed(TokenKind::TagClose, 1);
-      default:
-        break;
+      case u'=': return Fixed(TokenKind::Equals, 1);
+      case u'>': return Fixed(TokenKind::TagClose, 1);
+      default: break;
     }
     return Text(start, start + 1);
   }
@@ -358,12 +354,9 @@ class Parser {
 
   Step TagToken(Frame& frame, const Token& token) {
     switch (frame.phase) {
-      case Phase::Name:
-        return NameToken(frame, token);
-      case Phase::Equals:
-        return EqualsToken(frame, token);
-      case Phase::Value:
-        return ValueToken(frame, token);
+      case Phase::Name: return NameToken(frame, token);
+      case Phase::Equals: return EqualsToken(frame, token);
+      case Phase::Value: return ValueToken(frame, token);
     }
     return Fail(XmlError::UnexpectedToken);
   }
@@ -375,10 +368,8 @@ class Parser {
         frame.phase = Phase::Equals;
         return Step::Continue;
       case TokenKind::TagClose:
-      case TokenKind::ShortClose:
-        return EndStartTag(frame, token);
-      default:
-        return Fail(XmlError::UnexpectedToken);
+      case TokenKind::ShortClose: return EndStartTag(frame, token);
+      default: return Fail(XmlError::UnexpectedToken);
     }
   }
 
@@ -395,11 +386,8 @@ class Parser {
         if (name.length > 0) attributes_.push_back({name, false, false, {}});
         return EndStartTag(frame, token);
       }
-      case TokenKind::Equals:
-        frame.phase = Phase::Value;
-        return Step::Continue;
-      default:
-        return Fail(XmlError::UnexpectedToken);
+      case TokenKind::Equals: frame.phase = Phase::Value; return Step::Continue;
+      default: return Fail(XmlError::UnexpectedToken);
     }
   }
 
@@ -440,10 +428,8 @@ class Parser {
       case TokenKind::TagStart:
       case TokenKind::DeclarationStart:
         return OpenChild(frame, token.kind == TokenKind::DeclarationStart, token.start);
-      case TokenKind::EndTagStart:
-        return ReadEndTag(frame, token.start);
-      case TokenKind::ClearOpening:
-        return ReadClear(frame, token);
+      case TokenKind::EndTagStart: return ReadEndTag(frame, token.start);
+      case TokenKind::ClearOpening: return ReadClear(frame, token);
       default:
         // Its characters stay in the raw text that the next capture takes.
         return Step::Continue;

@@ -153,12 +153,8 @@ void WriteElement(TextOut& out, const XmlNodeData& root, std::uint64_t level) {
       case XmlContentKind::Element:
         StartElement(out, *XmlTreeAccess::Data(element.children[index]), top.childLevel, open);
         break;  // top is no longer valid from here on
-      case XmlContentKind::Text:
-        WriteText(out, element.texts[index], top.level + 1);
-        break;
-      case XmlContentKind::Clear:
-        WriteClear(out, element.clears[index], top.level + 1);
-        break;
+      case XmlContentKind::Text: WriteText(out, element.texts[index], top.level + 1); break;
+      case XmlContentKind::Clear: WriteClear(out, element.clears[index], top.level + 1); break;
     }
   }
 }

@@ -12,8 +12,8 @@
 namespace qv::test {
 
 inline SYSTEMTIME Local(std::uint16_t year, std::uint16_t month, std::uint16_t day,
-                        std::uint16_t hour = 0, std::uint16_t minute = 0,
-                        std::uint16_t second = 0, std::uint16_t ms = 0) {
+                        std::uint16_t hour = 0, std::uint16_t minute = 0, std::uint16_t second = 0,
+                        std::uint16_t ms = 0) {
   return SYSTEMTIME{year, month, 0, day, hour, minute, second, ms};
 }
 
@@ -33,8 +33,7 @@ inline SYSTEMTIME NowPlusMs(std::int64_t ms) {
 
 inline constexpr std::int64_t kHourMs = 3'600'000;
 
-inline TaskInfo Task(const char16_t* name, std::uint32_t priority = 0,
-                     SYSTEMTIME deadline = {}) {
+inline TaskInfo Task(const char16_t* name, std::uint32_t priority = 0, SYSTEMTIME deadline = {}) {
   TaskInfo info;
   info.name = name;
   info.priority = priority;

@@ -1,9 +1,8 @@
-#include "model/workspace_model.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include "model/workspace_model.h"
 #include "tests/model/model_test_support.h"
 
 namespace qv {

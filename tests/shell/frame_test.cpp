@@ -1,7 +1,6 @@
 // The frame created in this process from the program's own code and resources.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "resources/resource.h"
 #include "shell/app.h"

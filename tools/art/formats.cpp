@@ -151,18 +151,10 @@ Bytes FilterRows(const Image& image) {
         const int upLeft = i >= 4 ? up[i - 4] : 0;
         int predicted = 0;
         switch (filter) {
-          case 1:
-            predicted = left;
-            break;
-          case 2:
-            predicted = up[i];
-            break;
-          case 3:
-            predicted = (left + up[i]) / 2;
-            break;
-          case 4:
-            predicted = PaethPredictor(left, up[i], upLeft);
-            break;
+          case 1: predicted = left; break;
+          case 2: predicted = up[i]; break;
+          case 3: predicted = (left + up[i]) / 2; break;
+          case 4: predicted = PaethPredictor(left, up[i], upLeft); break;
         }
         const auto value = static_cast<std::uint8_t>(row[i] - predicted);
         candidate.push_back(value);
