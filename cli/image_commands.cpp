@@ -34,10 +34,6 @@ bool Write(const char* command, const std::string& path, std::span<const std::ui
 }  // namespace
 
 int PngDecode(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 2) {
-    err << "quorvane-cli: usage: png-decode FILE OUT\n";
-    return kExitUsage;
-  }
   std::vector<std::uint8_t> file;
   if (!Read("png-decode", args[0], file, err)) return kExitRefused;
   PngMemorySource source{file};
@@ -57,10 +53,6 @@ int PngDecode(std::span<const std::string> args, std::ostream& out, std::ostream
 }
 
 int Inflate(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 2) {
-    err << "quorvane-cli: usage: inflate IN OUT\n";
-    return kExitUsage;
-  }
   std::vector<std::uint8_t> input;
   if (!Read("inflate", args[0], input, err)) return kExitRefused;
   std::vector<std::uint8_t> output(kInflateCapacity);

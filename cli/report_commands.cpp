@@ -11,12 +11,7 @@
 namespace qv::cli {
 
 int ExportReport(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  const bool known =
-      args.size() == 4 && (args[0] == "html" || args[0] == "text" || args[0] == "pdf");
-  if (!known) {
-    err << "quorvane-cli: usage: export html|text|pdf WORKSPACE TITLE OUTDIR\n";
-    return kExitUsage;
-  }
+  if (args[0] != "html" && args[0] != "text" && args[0] != "pdf") return UsageError(err, "export");
   const std::string& format = args[0];
   HeadlessHost host;
   Workspace ws(host);

@@ -16,10 +16,6 @@ std::string Message(XmlError code) {
 }  // namespace
 
 int WorkspaceCheck(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 1) {
-    err << "quorvane-cli: usage: workspace-check FILE\n";
-    return kExitUsage;
-  }
   HeadlessHost host;
   Workspace ws(host);
   XmlParseResult result;
@@ -39,10 +35,6 @@ int WorkspaceCheck(std::span<const std::string> args, std::ostream& out, std::os
 }
 
 int WorkspaceRewrite(std::span<const std::string> args, std::ostream&, std::ostream& err) {
-  if (args.size() != 2) {
-    err << "quorvane-cli: usage: workspace-rewrite IN OUT\n";
-    return kExitUsage;
-  }
   HeadlessHost host;
   Workspace ws(host);
   XmlParseResult result;

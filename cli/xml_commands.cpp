@@ -78,10 +78,6 @@ void ReportParse(std::ostream& err, const char* command, const std::string& path
 }  // namespace
 
 int XmlDump(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-  if (args.empty() || args.size() > 2) {
-    err << "quorvane-cli: usage: xml-dump FILE [TAG]\n";
-    return kExitUsage;
-  }
   const std::u16string tag = args.size() == 2 ? Utf8ToUtf16(args[1]) : kDefaultTag;
   XmlParseResult result;
   const XmlNode node = XmlNode::ParseFile(Utf8ToUtf16(args[0]), tag, &result);
@@ -95,10 +91,6 @@ int XmlDump(std::span<const std::string> args, std::ostream& out, std::ostream& 
 }
 
 int XmlRewrite(std::span<const std::string> args, std::ostream&, std::ostream& err) {
-  if (args.size() != 2) {
-    err << "quorvane-cli: usage: xml-rewrite IN OUT\n";
-    return kExitUsage;
-  }
   XmlParseResult result;
   const XmlNode node = XmlNode::ParseFile(Utf8ToUtf16(args[0]), kDefaultTag, &result);
   if (result.error != XmlError::NoError) ReportParse(err, "xml-rewrite", args[0], result);

@@ -73,11 +73,13 @@ constexpr std::pair<std::u16string_view, std::uint32_t TaskInfo::*> kTaskCounts[
     {u"TaskListPriority", &TaskInfo::priority},
     {u"TaskState", &TaskInfo::state},
 };
-constexpr std::pair<std::u16string_view, std::int32_t EditorRect::*> kEditorRectNumbers[] = {
-    {u"TaskListSizeX", &EditorRect::x},
-    {u"TaskListSizeY", &EditorRect::y},
-    {u"TaskListSizeCX", &EditorRect::width},
-    {u"TaskListSizeCY", &EditorRect::height},
+// A rectangle's four numbers, under the same names for a list window and a task's editor.
+template <typename Rect>
+constexpr std::pair<std::u16string_view, std::int32_t Rect::*> kRectNumbers[] = {
+    {u"TaskListSizeX", &Rect::x},
+    {u"TaskListSizeY", &Rect::y},
+    {u"TaskListSizeCX", &Rect::width},
+    {u"TaskListSizeCY", &Rect::height},
 };
 
 }  // namespace
@@ -90,7 +92,7 @@ void SaveTaskXml(const TaskInfo& task, XmlNode parent) {
   SaveTime(element, kDeadlineNames, task.deadline);
   SaveTime(element, kClosedTimeNames, task.closedTime);
   for (const auto& [name, member] : kTaskCounts) AddNumber(element, name, task.*member);
-  for (const auto& [name, member] : kEditorRectNumbers) {
+  for (const auto& [name, member] : kRectNumbers<EditorRect>) {
     AddNumber(element, name, task.editorRect.*member);
   }
 }
@@ -104,7 +106,7 @@ void LoadTaskXml(TaskInfo& task, const XmlNode& element) {
   LoadTime(element, kDeadlineNames, task.deadline);
   LoadTime(element, kClosedTimeNames, task.closedTime);
   for (const auto& [name, member] : kTaskCounts) ReadNumber(element, name, task.*member);
-  for (const auto& [name, member] : kEditorRectNumbers) {
+  for (const auto& [name, member] : kRectNumbers<EditorRect>) {
     ReadNumber(element, name, task.editorRect.*member);
   }
 }
@@ -122,10 +124,8 @@ void CGenWindow::SaveXmlAs(XmlNode parent, std::u16string_view elementName) cons
   const std::u16string title = Title();
   if (!title.empty()) element.AddAttribute(u"TaskListName", title);
   const WindowRect rect = view_->Rect();
-  AddNumber(element, u"TaskListSizeX", rect.x);
-  AddNumber(element, u"TaskListSizeY", rect.y);
-  AddNumber(element, u"TaskListSizeCX", rect.width);
-  AddNumber(element, u"TaskListSizeCY", rect.height);
+  for (const auto& [name, member] : kRectNumbers<WindowRect>)
+    AddNumber(element, name, rect.*member);
   AddNumber(element, u"TaskListType", type);
   AddFlag(element, u"TaskListVisible", visible);
   AddFlag(element, u"TaskListSortDescent", sortDescent);
@@ -145,10 +145,8 @@ void CGenWindow::LoadXml(const XmlNode& element, Workspace& ws) {
   WindowRect rect = kLoadedWindowRect;
   ReadFlag(element, u"TaskListVisible", visible);
   ReadNumber(element, u"TaskListType", type);
-  ReadNumber(element, u"TaskListSizeX", rect.x);
-  ReadNumber(element, u"TaskListSizeY", rect.y);
-  ReadNumber(element, u"TaskListSizeCX", rect.width);
-  ReadNumber(element, u"TaskListSizeCY", rect.height);
+  for (const auto& [name, member] : kRectNumbers<WindowRect>)
+    ReadNumber(element, name, rect.*member);
   ReadFlag(element, u"TaskListSortDescent", sortDescent);
   ReadFlag(element, u"TaskListSortAscent", sortAscent);
   ReadNumber(element, u"TaskListSortType", sortType);
