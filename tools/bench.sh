@@ -7,7 +7,10 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench
 cd "$root/build/bench/bench"
 names=("$@")
-[ "${#names[@]}" -gt 0 ] || names=(*)
+# The folder is also CMake's build folder for bench/: only the executables in it are benchmarks.
+if [ "${#names[@]}" -eq 0 ]; then
+  for f in *; do [ -f "$f" ] && [ -x "$f" ] && names+=("$f"); done
+fi
 for b in "${names[@]}"; do
   echo "== $b"
   "./$b"
