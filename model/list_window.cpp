@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "resources/resource.h"
+
 namespace qv {
 namespace {
 
@@ -29,9 +31,11 @@ struct SortKeyCommand {
   SortKey key;
 };
 constexpr SortKeyCommand kSortKeyCommands[] = {
-    {32781, u"Start time", SortKey::StartTime},   {32782, u"Deadline", SortKey::Deadline},
-    {32792, u"Solved Time", SortKey::ClosedTime}, {32779, u"Priority", SortKey::Priority},
-    {32780, u"Difficulty", SortKey::Difficulty},
+    {IDM_SORT_START_TIME, u"Start time", SortKey::StartTime},
+    {IDM_SORT_DEADLINE, u"Deadline", SortKey::Deadline},
+    {IDM_SORT_SOLVED_TIME, u"Solved Time", SortKey::ClosedTime},
+    {IDM_SORT_PRIORITY, u"Priority", SortKey::Priority},
+    {IDM_SORT_DIFFICULTY, u"Difficulty", SortKey::Difficulty},
 };
 
 void Resort(CGenWindow& list) {

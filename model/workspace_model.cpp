@@ -11,9 +11,10 @@ bool CommandIdInUse(const Workspace& ws, std::uint32_t id) {
   return FindEntryByCommandId(ws, id) != nullptr;
 }
 
-// Ids count from 50001 by the number of entries, so a collection that only grows numbers its
-// entries 50001, 50002, ... After a removal that id may still be held by a later entry; then
-// the next free id above it is taken, and past the 16-bit limit the search wraps to 50001.
+// Ids count from the first one by the number of entries, so a collection that only grows
+// numbers its entries first, first + 1, ... After a removal that id may still be held by a
+// later entry; then the next free id above it is taken, and past the 16-bit limit the search
+// wraps to the first.
 // Ids thus stay unique, and the frame finds an entry by its id rather than by its position.
 std::uint32_t NextCommandId(const Workspace& ws) {
   constexpr std::uint32_t kIdCount = kLastListCommandId - kFirstListCommandId + 1;

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "model/list_window.h"
+#include "resources/resource.h"
 #include "xml/xml_node.h"
 
 namespace qv {
 
-inline constexpr std::uint32_t kFirstListCommandId = 50001;
+inline constexpr std::uint32_t kFirstListCommandId = IDM_FIRST_TASK_WINDOW;
 // Menu command ids travel in 16 bits.
-inline constexpr std::uint32_t kLastListCommandId = 0xFFFF;
+inline constexpr std::uint32_t kLastListCommandId = IDM_LAST_TASK_WINDOW;
 
 struct ListEntry {
   std::unique_ptr<CGenWindow> window;  // none for a type code that makes no window

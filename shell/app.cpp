@@ -17,13 +17,13 @@ void InitCommonControls() {
   }
 }
 
-int RunMessageLoop() {
+int RunMessageLoop(const FrameWindow& frame) {
   MSG msg;
   for (;;) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) continue;
-    if (!TranslateMDISysAccel(App().MdiClient, &msg)) {
+    if (!TranslateMDISysAccel(frame.mdiClient(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -32,25 +32,17 @@ int RunMessageLoop() {
 
 }  // namespace
 
-AppState& App() {
-  static AppState state;
-  return state;
-}
-
 int RunApplication(HINSTANCE instance) {
-  AppState& app = App();
-  app.instance = instance;
   InitCommonControls();
-  if (!RegisterFrameClass(instance)) {
+  if (!FrameWindow::RegisterClass(instance)) {
     MessageBoxW(nullptr, L"This program requires Windows NT!", kAppTitle, MB_ICONHAND);
     return 0;
   }
-  app.MainMenu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
-  app.FrameWindow = CreateFrameWindow(instance, app.MainMenu);
-  if (!app.FrameWindow) return 0;
-  ShowWindow(app.FrameWindow, SW_SHOW);
-  UpdateWindow(app.FrameWindow);
-  return RunMessageLoop();
+  FrameWindow frame;
+  if (!frame.Create(instance, LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)))) return 0;
+  ShowWindow(frame.hwnd(), SW_SHOW);
+  UpdateWindow(frame.hwnd());
+  return RunMessageLoop(frame);
 }
 
 }  // namespace qv

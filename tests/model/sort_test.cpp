@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/list_window.h"
+#include "resources/resource.h"
 #include "tests/model/model_test_support.h"
 
 namespace qv {
@@ -95,9 +96,9 @@ TEST_F(Sorting, TheSortMenuOffersSolvedTimeInLogListsOnly) {
   EXPECT_EQ(texts(log),
             (Texts{u"Start time", u"Deadline", u"Solved Time", u"Priority", u"Difficulty"}));
   EXPECT_TRUE(SortMenuItems(log)[2].checked);
-  EXPECT_EQ(SortTypeForCommand(32792), 2u);
-  EXPECT_EQ(SortTypeForCommand(32780), 4u);
-  EXPECT_EQ(SortTypeForCommand(105), std::nullopt);
+  EXPECT_EQ(SortTypeForCommand(IDM_SORT_SOLVED_TIME), 2u);
+  EXPECT_EQ(SortTypeForCommand(IDM_SORT_DIFFICULTY), 4u);
+  EXPECT_EQ(SortTypeForCommand(IDM_EXIT), std::nullopt);
 }
 
 }  // namespace

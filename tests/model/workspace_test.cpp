@@ -29,7 +29,7 @@ TEST_F(Collection, DefaultWorkspaceLogsHotTasksIntoBothLoggers) {
   for (std::size_t i = 0; i < 3; ++i) {
     const ListEntry& entry = *ws.ListWindows[i];
     ASSERT_NE(entry.window, nullptr);
-    EXPECT_EQ(entry.commandId, 50001 + i);
+    EXPECT_EQ(entry.commandId, kFirstListCommandId + i);
     EXPECT_EQ(entry.title, expected[i].title);
     EXPECT_EQ(entry.window->Title(), expected[i].title);
     EXPECT_EQ(entry.window->type, expected[i].type);
@@ -77,7 +77,7 @@ TEST_F(Collection, UnknownTypeGetsAMenuEntryWithoutAWindow) {
   const ListEntry* entry = AddListWindow(ws, 3, u"Odd");
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->window, nullptr);
-  EXPECT_EQ(entry->commandId, 50001u);
+  EXPECT_EQ(entry->commandId, kFirstListCommandId);
   EXPECT_EQ(FindListWindowByTitle(ws, u"Odd"), nullptr);
   ASSERT_EQ(host.menu.size(), 1u);
   EXPECT_EQ(host.menu[0].title, u"Odd");
@@ -85,11 +85,13 @@ TEST_F(Collection, UnknownTypeGetsAMenuEntryWithoutAWindow) {
 
 TEST_F(Collection, CommandIdsStayUniqueAndFindableAfterRemovals) {
   for (int i = 0; i < 5; ++i) AddListWindow(ws, kTask, u"List " + FormatInt(i));
-  ASSERT_TRUE(RemoveListEntry(ws, 50002));
-  EXPECT_FALSE(RemoveListEntry(ws, 50002));
-  EXPECT_EQ(AddListWindow(ws, kTask, u"After")->commandId, 50006u);  // 50005 is still held
-  ASSERT_TRUE(RemoveListEntry(ws, 50001));
-  ASSERT_TRUE(RemoveListEntry(ws, 50003));
+  constexpr std::uint32_t first = kFirstListCommandId;
+  ASSERT_TRUE(RemoveListEntry(ws, first + 1));
+  EXPECT_FALSE(RemoveListEntry(ws, first + 1));
+  // The fifth id is still held, so the sixth is taken.
+  EXPECT_EQ(AddListWindow(ws, kTask, u"After")->commandId, first + 5);
+  ASSERT_TRUE(RemoveListEntry(ws, first));
+  ASSERT_TRUE(RemoveListEntry(ws, first + 2));
   for (int i = 0; i < 40; ++i) {
     AddListWindow(ws, kTask, u"More " + FormatInt(i));
     if (i % 3 == 0) RemoveListEntry(ws, ws.ListWindows[ws.ListWindows.size() / 2]->commandId);
@@ -118,8 +120,8 @@ TEST_F(Collection, ClearingEmptiesEverythingButTheTitleCounters) {
   EXPECT_TRUE(host.menu.empty());
   EXPECT_EQ(DefaultListTitle(ws, false), u"Task list 3");
   EXPECT_EQ(DefaultListTitle(ws, true), u"Log list 2");
-  // Numbering after a clear starts again from 50001.
-  EXPECT_EQ(AddListWindow(ws, kTask, u"Again")->commandId, 50001u);
+  // Numbering after a clear starts again from the first id.
+  EXPECT_EQ(AddListWindow(ws, kTask, u"Again")->commandId, kFirstListCommandId);
 }
 
 TEST_F(Collection, RenamingALinkMovesTheFirstMatchToTheEnd) {

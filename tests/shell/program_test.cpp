@@ -5,12 +5,12 @@
 #include <string>
 
 #include "platform/files.h"
+#include "resources/resource.h"
 
 namespace {
 
 constexpr DWORD kStartTimeoutMs = 20000;  // a cold Wine prefix can take seconds to start a GUI
 constexpr DWORD kExitTimeoutMs = 10000;
-constexpr WORD kExitCommand = 105;
 
 std::wstring ProgramPath() {
   std::u16string folder = qv::ProgramFolder();
@@ -61,7 +61,7 @@ TEST(Program, ShowsTheFrameAndExitsWithCodeZeroOnTheExitCommand) {
   HWND frame = program.WaitForFrame();
   ASSERT_NE(frame, nullptr) << "no visible frame appeared";
 
-  ASSERT_TRUE(PostMessageW(frame, WM_COMMAND, MAKEWPARAM(kExitCommand, 0), 0));
+  ASSERT_TRUE(PostMessageW(frame, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0));
   ASSERT_EQ(WaitForSingleObject(program.process(), kExitTimeoutMs), WAIT_OBJECT_0)
       << "the program did not end after File > Exit";
   DWORD code = 1234;
@@ -73,7 +73,7 @@ TEST(Program, ShowsTheFrameAndExitsWithCodeZeroOnTheExitCommand) {
 TEST(Program, AsksForCommonControlsVersionSix) {
   HMODULE exe = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(exe, nullptr);
-  HRSRC res = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  HRSRC res = FindResourceW(exe, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
   ASSERT_NE(res, nullptr) << "no application manifest";
   const char* data = static_cast<const char*>(LockResource(LoadResource(exe, res)));
   std::string manifest(data, SizeofResource(exe, res));
