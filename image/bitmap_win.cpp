@@ -1,9 +1,10 @@
 #include "image/bitmap_win.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <memory>
+
+#include "platform/files.h"
 
 namespace qv {
 namespace {
@@ -11,10 +12,6 @@ namespace {
 std::uint8_t Premultiply(std::uint8_t sample, std::uint8_t alpha) {
   return static_cast<std::uint8_t>(sample * alpha / 255);
 }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -60,8 +57,7 @@ HBITMAP PngToBitmap(const PngImage& image) {
 HBITMAP LoadPngBitmap(const std::u16string& path) {
   std::unique_ptr<PngImage> image;
   {
-    std::unique_ptr<std::FILE, FileCloser> file(
-        ::_wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"rb"));
+    const FilePtr file = OpenFile(path, FileMode::Read);
     if (!file) return nullptr;
     image = DecodePng(PngReadFile, file.get());
   }  // the file is closed before the conversion

@@ -6,6 +6,8 @@
 // also accepts '/' and maps both to '/'.
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,6 +27,19 @@ inline constexpr Win32Error kErrorGenFailure = 31;
 inline constexpr Win32Error kErrorDiskFull = 112;
 inline constexpr Win32Error kErrorFileExists = 80;
 inline constexpr Win32Error kErrorAlreadyExists = 183;
+
+// Binary mode always: reading, or writing into a new or truncated file.
+enum class FileMode { Read, Write };
+
+struct FileCloser {
+  void operator()(std::FILE* file) const;
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// The one opener of files as streams, for every reader and writer: _wfopen on Windows,
+// natively fopen with the path's system spelling. A folder is refused for reading on both, as
+// Windows refuses it. Null on failure, with error (when given) set to the Win32 code.
+FilePtr OpenFile(const std::u16string& path, FileMode mode, Win32Error* error = nullptr);
 
 // The whole file, through the runtime's wide-path file functions on Windows.
 Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& bytes);

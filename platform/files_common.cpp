@@ -16,11 +16,6 @@ namespace {
 // Read in pieces rather than trusting a size taken before reading: the file may change size.
 constexpr std::size_t kReadChunkBytes = 64 * 1024;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 // The runtime's errno, as the Win32 code a caller of the Windows build would see. Linux's
 // EISDIR and ENOTDIR stand for what the Windows runtime reports as EACCES and ENOENT.
 Win32Error ErrnoToWin32(int error) {
@@ -42,10 +37,21 @@ std::optional<std::size_t> g_writeFailureAfter;
 
 }  // namespace
 
-Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& bytes) {
+void FileCloser::operator()(std::FILE* file) const {
+  std::fclose(file);
+}
+
+FilePtr OpenFile(const std::u16string& path, FileMode mode, Win32Error* error) {
   errno = 0;
-  const FileHandle file(detail::OpenFile(path, false));
-  if (!file) return ErrnoToWin32(errno);
+  FilePtr file = detail::OpenSystemFile(path, mode);
+  if (error != nullptr) *error = file ? kErrorSuccess : ErrnoToWin32(errno);
+  return file;
+}
+
+Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& bytes) {
+  Win32Error openError = kErrorSuccess;
+  const FilePtr file = OpenFile(path, FileMode::Read, &openError);
+  if (!file) return openError;
   std::vector<std::uint8_t> content;
   try {
     std::size_t got = 0;
@@ -66,9 +72,9 @@ Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& 
 Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes,
                           bool* opened) {
   if (opened != nullptr) *opened = false;
-  errno = 0;
-  FileHandle file(detail::OpenFile(path, true));
-  if (!file) return ErrnoToWin32(errno);
+  Win32Error openError = kErrorSuccess;
+  FilePtr file = OpenFile(path, FileMode::Write, &openError);
+  if (!file) return openError;
   if (opened != nullptr) *opened = true;
   const std::size_t wanted =
       g_writeFailureAfter ? std::min(*g_writeFailureAfter, bytes.size()) : bytes.size();

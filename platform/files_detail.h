@@ -4,12 +4,13 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/text.h"
 
 namespace qv::detail {
 
-// fopen with the path's system spelling; binary "rb" or "wb". Null with errno set on failure.
-std::FILE* OpenFile(const std::u16string& path, bool forWriting);
+// The system's open of path in binary mode. Null with errno set on failure.
+FilePtr OpenSystemFile(const std::u16string& path, FileMode mode);
 
 // The documents folder the system reports, before any ScopedDocumentsFolder.
 NullableText SystemDocumentsFolder();

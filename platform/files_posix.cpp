@@ -199,17 +199,17 @@ std::vector<std::u16string> g_openRequests;
 
 namespace detail {
 
-std::FILE* OpenFile(const std::u16string& path, bool forWriting) {
+FilePtr OpenSystemFile(const std::u16string& path, FileMode mode) {
   const std::string native = NativePath(path);
-  std::FILE* file = std::fopen(native.c_str(), forWriting ? "wb" : "rb");
+  const bool forWriting = mode == FileMode::Write;
+  FilePtr file(std::fopen(native.c_str(), forWriting ? "wb" : "rb"));
   if (!file || forWriting) return file;
   // Linux opens a folder for reading and fails only at the first read; Windows refuses it
   // at once.
   struct stat info {};
-  if (::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(file);
+  if (::fstat(::fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+    file.reset();
     errno = EISDIR;
-    return nullptr;
   }
   return file;
 }

@@ -110,8 +110,8 @@ Win32Error FromShellExecute(INT_PTR result) {
 
 namespace detail {
 
-std::FILE* OpenFile(const std::u16string& path, bool forWriting) {
-  return ::_wfopen(Wide(path), forWriting ? L"wb" : L"rb");
+FilePtr OpenSystemFile(const std::u16string& path, FileMode mode) {
+  return FilePtr(::_wfopen(Wide(path), mode == FileMode::Write ? L"wb" : L"rb"));
 }
 
 NullableText SystemDocumentsFolder() {

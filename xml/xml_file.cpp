@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "platform/text.h"
 #include "xml/xml_file_detail.h"
 #include "xml/xml_node.h"
@@ -23,11 +24,6 @@ constexpr long kMaxFileBytes = 1L << 30;
 
 constexpr std::uint8_t kUtf16Mark[] = {0xFF, 0xFE};
 constexpr std::uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 bool StartsWith(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t> mark) {
   return bytes.size() >= mark.size() && std::memcmp(bytes.data(), mark.data(), mark.size()) == 0;
@@ -53,7 +49,7 @@ struct FileText {
 // The whole file, in UTF-16 units. An odd last byte becomes a unit of its own with a zero
 // high byte.
 XmlError ReadUnits(const std::u16string& path, FileText& file, std::size_t& size) {
-  const FileHandle handle(detail::OpenXmlFile(path, false));
+  const FilePtr handle = OpenFile(path, FileMode::Read);
   if (!handle || std::fseek(handle.get(), 0, SEEK_END) != 0) return XmlError::FileNotFound;
   const long length = std::ftell(handle.get());
   if (length < 0 || length > kMaxFileBytes) return XmlError::FileNotFound;

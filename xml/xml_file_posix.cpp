@@ -1,18 +1,6 @@
-#include <algorithm>
-#include <cstdio>
-#include <string>
-
-#include "platform/text.h"
 #include "xml/xml_file_detail.h"
 
 namespace qv::detail {
-
-// The program writes paths with '\'; here both separators mean '/'.
-std::FILE* OpenXmlFile(const std::u16string& path, bool forWriting) {
-  std::string native = Utf16ToUtf8(path);
-  std::replace(native.begin(), native.end(), '\\', '/');
-  return std::fopen(native.c_str(), forWriting ? "wb" : "rb");
-}
 
 // Stands in for IsTextUnicode. Little-endian UTF-16 of the characters markup is written in
 // has a zero high byte (odd offset) in most units, while a zero byte in 8-bit text is rare and
