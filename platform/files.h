@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -41,12 +42,17 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // Windows refuses it. Null on failure, with error (when given) set to the Win32 code.
 FilePtr OpenFile(const std::u16string& path, FileMode mode, Win32Error* error = nullptr);
 
+// Whether a write waits until the system has the bytes on the disk: a file that is about to
+// replace another must, or a crash soon after the replace could leave neither.
+enum class WriteDurability { Cached, OnDisk };
+
 // The whole file, through the runtime's wide-path file functions on Windows.
 Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& bytes);
 // Creates the file or truncates an existing one. opened, when given, tells a file that could
-// not be opened from one that was opened but not completely written.
+// not be opened from one that was opened but not completely written (or not flushed).
 Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes,
-                          bool* opened = nullptr);
+                          bool* opened = nullptr,
+                          WriteDurability durability = WriteDurability::Cached);
 
 // For tests of what a failed save leaves behind: while it lives, WriteWholeFile stores at most
 // bytesBeforeFailure bytes of each file and then fails as on a full disk. One at a time.
@@ -58,10 +64,25 @@ class ScopedWriteFailure {
   ScopedWriteFailure& operator=(const ScopedWriteFailure&) = delete;
 };
 
+// For tests of durable saves: while it lives, each flush of a file to the disk first calls
+// observe with the file's path, once all its bytes are with the system; any answer but
+// success fails the flush with that code instead of flushing. One at a time.
+class ScopedFlushObserver {
+ public:
+  using Observer = std::function<Win32Error(const std::u16string& path)>;
+  explicit ScopedFlushObserver(Observer observe);
+  ~ScopedFlushObserver();
+  ScopedFlushObserver(const ScopedFlushObserver&) = delete;
+  ScopedFlushObserver& operator=(const ScopedFlushObserver&) = delete;
+};
+
 // With failIfExists an existing target gives kErrorFileExists and stays untouched.
 Win32Error CopyFileW(const std::u16string& from, const std::u16string& to, bool failIfExists);
 // Renames within a volume; with replaceExisting an existing target is replaced in one step.
-Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, bool replaceExisting);
+// With writeThrough (MOVEFILE_WRITE_THROUGH; natively a sync of the target's folder) it
+// returns once the rename is on the disk; an error from that comes after the rename.
+Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, bool replaceExisting,
+                       bool writeThrough = false);
 Win32Error DeleteFileW(const std::u16string& path);
 
 // One level: a missing parent gives kErrorPathNotFound, an existing entry kErrorAlreadyExists.

@@ -34,6 +34,17 @@ Win32Error ErrnoToWin32(int error) {
 // Only one ScopedDocumentsFolder lives at a time, so a single slot is the whole state.
 std::optional<NullableText> g_documentsOverride;
 std::optional<std::size_t> g_writeFailureAfter;
+ScopedFlushObserver::Observer g_flushObserver;
+
+// The runtime's buffer first, then the system's.
+Win32Error FlushToDisk(std::FILE* file, const std::u16string& path) {
+  errno = 0;
+  if (std::fflush(file) != 0) return ErrnoToWin32(errno);
+  if (g_flushObserver) {
+    if (const Win32Error error = g_flushObserver(path); error != kErrorSuccess) return error;
+  }
+  return detail::SyncToDisk(file);
+}
 
 }  // namespace
 
@@ -70,7 +81,7 @@ Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& 
 }
 
 Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes,
-                          bool* opened) {
+                          bool* opened, WriteDurability durability) {
   if (opened != nullptr) *opened = false;
   Win32Error openError = kErrorSuccess;
   FilePtr file = OpenFile(path, FileMode::Write, &openError);
@@ -80,6 +91,11 @@ Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8
       g_writeFailureAfter ? std::min(*g_writeFailureAfter, bytes.size()) : bytes.size();
   const std::size_t written = wanted == 0 ? 0 : std::fwrite(bytes.data(), 1, wanted, file.get());
   const int writeError = errno;
+  if (durability == WriteDurability::OnDisk && written == bytes.size()) {
+    if (const Win32Error error = FlushToDisk(file.get(), path); error != kErrorSuccess) {
+      return error;
+    }
+  }
   // Closing flushes the runtime's buffer, so its failure is a failed write too.
   if (std::fclose(file.release()) != 0) return ErrnoToWin32(errno);
   if (wanted < bytes.size()) return kErrorDiskFull;
@@ -93,6 +109,15 @@ ScopedWriteFailure::ScopedWriteFailure(std::size_t bytesBeforeFailure) {
 
 ScopedWriteFailure::~ScopedWriteFailure() {
   g_writeFailureAfter.reset();
+}
+
+ScopedFlushObserver::ScopedFlushObserver(Observer observe) {
+  assert(!g_flushObserver);
+  g_flushObserver = std::move(observe);
+}
+
+ScopedFlushObserver::~ScopedFlushObserver() {
+  g_flushObserver = nullptr;
 }
 
 NullableText DocumentsFolder() {

@@ -193,6 +193,19 @@ Win32Error MakeFolder(const std::string& path) {
   return errno == ENOENT ? kErrorPathNotFound : FromErrno(errno, path);
 }
 
+// EINVAL: what fd names keeps nothing on a disk (a pipe, a device, or on some file systems a
+// folder).
+Win32Error Sync(int fd) {
+  if (::fsync(fd) == 0 || errno == EINVAL) return kErrorSuccess;
+  return errno == ENOSPC || errno == EDQUOT ? kErrorDiskFull : kErrorGenFailure;
+}
+
+// A rename is an entry in its folder, on the disk only once the folder is.
+Win32Error SyncFolder(const std::string& folder) {
+  const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return fd ? Sync(fd.get()) : FromErrno(errno, folder);
+}
+
 std::vector<std::u16string> g_openRequests;
 
 }  // namespace
@@ -212,6 +225,10 @@ FilePtr OpenSystemFile(const std::u16string& path, FileMode mode) {
     errno = EISDIR;
   }
   return file;
+}
+
+Win32Error SyncToDisk(std::FILE* file) {
+  return Sync(::fileno(file));
 }
 
 NullableText SystemDocumentsFolder() {
@@ -255,15 +272,16 @@ Win32Error CopyFileW(const std::u16string& from, const std::u16string& to, bool 
   return kErrorSuccess;
 }
 
-Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, bool replaceExisting) {
+Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, bool replaceExisting,
+                       bool writeThrough) {
   const std::string source = NativePath(from);
   const std::string target = NativePath(to);
   if (!Exists(source)) return FromErrno(errno, source);
   const int renamed =
       replaceExisting ? ::rename(source.c_str(), target.c_str()) : RenameNoReplace(source, target);
-  if (renamed == 0) return kErrorSuccess;
   // The source exists, so a missing entry can only be the target's folder.
-  return errno == ENOENT ? kErrorPathNotFound : FromErrno(errno, target);
+  if (renamed != 0) return errno == ENOENT ? kErrorPathNotFound : FromErrno(errno, target);
+  return writeThrough ? SyncFolder(ParentOf(target)) : kErrorSuccess;
 }
 
 Win32Error DeleteFileW(const std::u16string& path) {

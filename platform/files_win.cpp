@@ -1,5 +1,6 @@
 #include <windows.h>
 // The shell headers build on the types windows.h declares.
+#include <io.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -114,6 +115,11 @@ FilePtr OpenSystemFile(const std::u16string& path, FileMode mode) {
   return FilePtr(::_wfopen(Wide(path), mode == FileMode::Write ? L"wb" : L"rb"));
 }
 
+Win32Error SyncToDisk(std::FILE* file) {
+  const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)));
+  return Result(::FlushFileBuffers(handle));
+}
+
 NullableText SystemDocumentsFolder() {
   // Looked up at run time: a shell32 without the export must not keep the program from starting.
   using GetSpecialFolderPath = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
@@ -130,9 +136,11 @@ Win32Error CopyFileW(const std::u16string& from, const std::u16string& to, bool 
   return Result(::CopyFileW(Wide(from), Wide(to), failIfExists ? TRUE : FALSE));
 }
 
-Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, bool replaceExisting) {
-  return Result(
-      ::MoveFileExW(Wide(from), Wide(to), replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0));
+Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, bool replaceExisting,
+                       bool writeThrough) {
+  const DWORD flags = (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0) |
+                      (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
+  return Result(::MoveFileExW(Wide(from), Wide(to), flags));
 }
 
 Win32Error DeleteFileW(const std::u16string& path) {

@@ -82,12 +82,14 @@ XmlError SaveWorkspace(const Workspace& ws, const std::u16string& path) {
   if (root.IsEmpty()) return XmlError::CannotWriteFile;
   // Beside the target, so that the final rename stays within one volume and is one step.
   const std::u16string partial = path + u".partial";
-  const XmlError written = root.WriteToFile(partial);
+  // On the disk before it takes the old file's name: otherwise a crash just after the rename
+  // could leave the name on a file whose bytes never arrived.
+  const XmlError written = root.WriteToFile(partial, WriteDurability::OnDisk);
   if (written != XmlError::NoError) {
     DeleteFileW(partial);
     return written;
   }
-  if (MoveFileExW(partial, path, true) != kErrorSuccess) {
+  if (MoveFileExW(partial, path, true, true) != kErrorSuccess) {
     DeleteFileW(partial);
     return XmlError::CannotWriteFile;
   }

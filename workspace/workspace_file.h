@@ -13,9 +13,10 @@ namespace qv {
 // and changes nothing; result receives the parse result either way.
 bool LoadWorkspace(Workspace& ws, const std::u16string& path, XmlParseResult* result = nullptr);
 
-// Writes next to path first and replaces path only with a completely written file, so a
-// failure at any point leaves the previous file as it was. The writer's code is returned;
-// XmlErrorText gives its message.
+// Writes next to path first and replaces path only with a completely written file that is on
+// the disk, so a failure up to the replace leaves the previous file as it was. Only a rename
+// the system cannot confirm on the disk fails after it, with the new file in place. The
+// writer's code is returned; XmlErrorText gives its message.
 XmlError SaveWorkspace(const Workspace& ws, const std::u16string& path);
 
 // The whole workspace as a tree, as SaveWorkspace writes it.

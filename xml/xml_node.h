@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "xml/xml_error.h"
 
 namespace qv {
@@ -115,8 +116,10 @@ class XmlNode {
   std::int32_t CreateText(char16_t* buffer, std::int32_t level) const;
   // UTF-16 LE with FF FE and, unless the element is a declaration, the XML declaration line.
   // The whole text is built before the file is touched, so running out of memory leaves an
-  // existing file as it was (code 17).
-  XmlError WriteToFile(const std::u16string& path) const;
+  // existing file as it was (code 17). With WriteDurability::OnDisk the file is on the disk
+  // before this returns success; a failed flush is code 17.
+  XmlError WriteToFile(const std::u16string& path,
+                       WriteDurability durability = WriteDurability::Cached) const;
 
   friend bool operator==(const XmlNode& a, const XmlNode& b) noexcept { return a.data_ == b.data_; }
 

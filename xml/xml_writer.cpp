@@ -167,11 +167,12 @@ void ToLittleEndian(std::u16string& text) {
 }
 
 // Through the platform's writer, so that tests can make a write fail part-way.
-XmlError WriteUnits(const std::u16string& path, const std::u16string& units) {
+XmlError WriteUnits(const std::u16string& path, const std::u16string& units,
+                    WriteDurability durability) {
   const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(units.data()),
                                             units.size() * sizeof(char16_t));
   bool opened = false;
-  if (WriteWholeFile(path, bytes, &opened) == kErrorSuccess) return XmlError::NoError;
+  if (WriteWholeFile(path, bytes, &opened, durability) == kErrorSuccess) return XmlError::NoError;
   return opened ? XmlError::CannotWriteFile : XmlError::CannotOpenForWriting;
 }
 
@@ -194,7 +195,7 @@ std::int32_t XmlNode::CreateText(char16_t* buffer, std::int32_t level) const {
   }
 }
 
-XmlError XmlNode::WriteToFile(const std::u16string& path) const {
+XmlError XmlNode::WriteToFile(const std::u16string& path, WriteDurability durability) const {
   std::u16string units;
   try {
     TextOut counter(nullptr);
@@ -211,7 +212,7 @@ XmlError XmlNode::WriteToFile(const std::u16string& path) const {
     return XmlError::CannotWriteFile;
   }
   ToLittleEndian(units);
-  return WriteUnits(path, units);
+  return WriteUnits(path, units, durability);
 }
 
 }  // namespace qv

@@ -173,7 +173,9 @@ TEST(LoadWorkspace, AWarningRefusesTheFileAndChangesNothing) {
   EXPECT_EQ(Summary(ws), "1 v0 0,0,200,300 s0 Existing | frame 0,0,800,600 k0");
 }
 
-TEST(SaveWorkspace, AFailedWriteKeepsThePreviousFile) {
+// A failed write or flush keeps the previous file and says so; a save replaces it only with a
+// new file that is whole and flushed.
+TEST(SaveWorkspace, ReplacesThePreviousFileOnlyWithAWholeFlushedOne) {
   test::ScratchFolder folder;
   HeadlessHost host;
   Workspace ws(host);
@@ -182,14 +184,29 @@ TEST(SaveWorkspace, AFailedWriteKeepsThePreviousFile) {
   ASSERT_EQ(SaveWorkspace(ws, path), XmlError::NoError);
   const std::vector<std::uint8_t> before = FileBytes(path);
   AddListWindow(ws, 1, u"Added later");
-  for (const std::size_t bytesWritten : {std::size_t{0}, std::size_t{100}, before.size()}) {
-    {
-      const ScopedWriteFailure failure(bytesWritten);
-      EXPECT_EQ(SaveWorkspace(ws, path), XmlError::CannotWriteFile);
-    }
+  const auto keptAfterFailure = [&] {
+    EXPECT_EQ(SaveWorkspace(ws, path), XmlError::CannotWriteFile);
     EXPECT_EQ(FileBytes(path), before);
     EXPECT_FALSE(std::filesystem::exists(test::NativePath(path + u".partial")));
+  };
+  for (const std::size_t bytesWritten : {std::size_t{0}, std::size_t{100}, before.size()}) {
+    const ScopedWriteFailure failure(bytesWritten);
+    keptAfterFailure();
   }
+  {
+    const ScopedFlushObserver failure([](const std::u16string&) { return kErrorGenFailure; });
+    keptAfterFailure();
+  }
+
+  std::vector<std::vector<std::uint8_t>> seen;  // the flushed file, then what path held then
+  {
+    const ScopedFlushObserver observer([&](const std::u16string& file) {
+      seen = {FileBytes(file), FileBytes(path)};
+      return kErrorSuccess;
+    });
+    ASSERT_EQ(SaveWorkspace(ws, path), XmlError::NoError);
+  }
+  EXPECT_EQ(seen, (std::vector<std::vector<std::uint8_t>>{FileBytes(path), before}));
   HeadlessHost host2;
   Workspace reloaded(host2);
   EXPECT_TRUE(LoadWorkspace(reloaded, path));
