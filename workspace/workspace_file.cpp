@@ -42,12 +42,22 @@ void PlaceFrame(WorkspaceHost& host, const XmlNode& appData) {
 
 }  // namespace
 
-bool LoadWorkspace(Workspace& ws, const std::u16string& path, XmlParseResult* result) {
+XmlNode ReadWorkspaceFile(const std::u16string& path, XmlParseResult* result) {
   XmlParseResult parsed;
-  const XmlNode root = XmlNode::ParseFile(path, u"Root", &parsed);
+  XmlNode root = XmlNode::ParseFile(path, u"Root", &parsed);
   if (result != nullptr) *result = parsed;
-  if (parsed.error != XmlError::NoError || root.IsEmpty()) return false;
+  if (parsed.error != XmlError::NoError) return XmlNode::Empty();
+  return root;
+}
 
+bool LoadWorkspace(Workspace& ws, const std::u16string& path, XmlParseResult* result) {
+  const XmlNode root = ReadWorkspaceFile(path, result);
+  if (root.IsEmpty()) return false;
+  LoadWorkspaceTree(ws, root);
+  return true;
+}
+
+void LoadWorkspaceTree(Workspace& ws, const XmlNode& root) {
   for (std::int32_t i = 0; i < root.ChildCount(); ++i) {
     const XmlNode element = root.GetChildAt(i);
     if (!IsListElement(element)) continue;
@@ -59,7 +69,6 @@ bool LoadWorkspace(Workspace& ws, const std::u16string& path, XmlParseResult* re
   const XmlNode appData = root.GetChildByName(u"MainAppData");
   if (!appData.IsEmpty()) PlaceFrame(ws.host, appData);
   SyncTaskWindowsChecks(ws);
-  return true;
 }
 
 XmlNode WorkspaceTree(const Workspace& ws) {

@@ -13,6 +13,12 @@ namespace qv {
 // and changes nothing; result receives the parse result either way.
 bool LoadWorkspace(Workspace& ws, const std::u16string& path, XmlParseResult* result = nullptr);
 
+// The two halves of LoadWorkspace, for a caller that must know the file is good before it
+// clears anything: the file's "Root" element, or the empty node when the file is refused; then
+// the list windows and placement of such a root added to ws.
+XmlNode ReadWorkspaceFile(const std::u16string& path, XmlParseResult* result = nullptr);
+void LoadWorkspaceTree(Workspace& ws, const XmlNode& root);
+
 // Writes next to path first and replaces path only with a completely written file that is on
 // the disk, so a failure up to the replace leaves the previous file as it was. Only a rename
 // the system cannot confirm on the disk fails after it, with the new file in place. The
