@@ -1,0 +1,120 @@
+// The pulse wave, and the real thread that drives OverduePulse with it.
+#include "shell/pulse.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+// Tool Help builds on the types windows.h declares.
+#include <tlhelp32.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "model/task.h"
+
+namespace {
+
+TEST(PulsePass, FromTheTopRunsOneTriangleOf24PassesWithinItsBounds) {
+  std::vector<std::int32_t> expected;
+  for (std::int32_t v = 235; v >= 15; v -= 20) expected.push_back(v);
+  for (std::int32_t v = 35; v <= 255; v += 20) expected.push_back(v);
+  expected.push_back(235);
+  ASSERT_EQ(expected.size(), 25u);
+
+  std::int32_t level = qv::kPulseStart;
+  std::int32_t step = 20;
+  std::vector<std::int32_t> seen;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    qv::PulsePass(level, step);
+    seen.push_back(level);
+  }
+  EXPECT_EQ(seen, expected);
+
+  // A new thread starts rising, wherever the last one left the level.
+  step = 20;
+  qv::PulsePass(level, step);
+  EXPECT_EQ(level, 255);
+
+  for (int i = 0; i < 10'000; ++i) {
+    qv::PulsePass(level, step);
+    ASSERT_GE(level, 15) << "pass " << i;
+    ASSERT_LE(level, 255) << "pass " << i;
+  }
+}
+
+// Threads of this process, as the system lists them: the one way to see a thread end without
+// holding its handle.
+int ThreadsOfThisProcess() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+// Polls rather than sleeps a fixed time, so a slow machine only makes the test slower.
+template <typename Condition>
+bool Within5s(Condition condition) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(1)) {
+    if (condition()) return true;
+  }
+  return condition();
+}
+
+bool Falls() {
+  return Within5s([] { return qv::OverduePulse.load() < 200; });
+}
+
+class PulseThread : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qv::OverduePulse.store(qv::kPulseStart);
+    threadsBefore_ = ThreadsOfThisProcess();
+    ASSERT_GT(threadsBefore_, 0);
+  }
+  int threadsBefore_ = 0;
+};
+
+TEST_F(PulseThread, RunsPassAfterPassUntilStoppedAndEndsWithStop) {
+  qv::PulseWorker worker;
+  worker.Stop();
+  EXPECT_FALSE(worker.Running());
+  worker.Start();
+  EXPECT_TRUE(worker.Running());
+  EXPECT_TRUE(Falls()) << "the level stayed at " << qv::OverduePulse.load();
+
+  worker.Stop();
+  EXPECT_FALSE(worker.Running());
+  EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore_) << "Stop returned before the thread ended";
+  worker.Stop();
+}
+
+TEST_F(PulseThread, StartsAgainAfterAStopRisingFirst) {
+  qv::PulseWorker worker;
+  worker.Start();
+  ASSERT_TRUE(Falls());
+  worker.Stop();
+
+  qv::OverduePulse.store(115);
+  worker.Start();
+  std::int32_t level = 115;
+  ASSERT_TRUE(Within5s([&] { return (level = qv::OverduePulse.load()) != 115; }))
+      << "the second thread did not run";
+  EXPECT_GT(level, 115) << "the new thread went on falling";
+}
+
+TEST_F(PulseThread, AStartWhileRunningMakesNoSecondThreadAndTheDestructorEndsIt) {
+  {
+    qv::PulseWorker worker;
+    worker.Start();
+    worker.Start();
+    EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore_ + 1);
+  }
+  EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore_);
+}
+
+}  // namespace
