@@ -1,7 +1,7 @@
 // The portable date arithmetic held against SystemTimeToFileTime and FileTimeToSystemTime.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>

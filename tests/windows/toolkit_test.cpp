@@ -1,7 +1,7 @@
 // The Win32 toolkit against real windows, dialogs and GDI objects.
+#include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <stdexcept>
 #include <string>

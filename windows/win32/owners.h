@@ -3,8 +3,8 @@
 // made, and a live count of what they hold: Wine's GetGuiResources always answers 0, so the
 // count is how tests see a leak. The counts cost one relaxed increment per handle.
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
