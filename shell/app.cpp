@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "resources/resource.h"
-#include "shell/frame_window.h"
 
 namespace qv {
 namespace {
@@ -23,7 +22,7 @@ int RunMessageLoop(const FrameWindow& frame) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) continue;
-    if (!TranslateMDISysAccel(frame.mdiClient(), &msg)) {
+    if (!TranslateMDISysAccel(frame.MdiClient(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -32,16 +31,26 @@ int RunMessageLoop(const FrameWindow& frame) {
 
 }  // namespace
 
+void StartWorkspace(FrameWindow& frame, const StoragePaths& paths) {
+  frame.SetWorkspaceFile(paths.workspaceFile);
+  LoadStartupWorkspace(frame.workspace(), paths);
+  frame.SyncSettingsMenu();
+  ShowWindow(frame.hwnd(), SW_SHOW);
+  UpdateWindow(frame.hwnd());
+  frame.CreateStatusBar();
+  frame.RefreshTaskWindows();
+}
+
 int RunApplication(HINSTANCE instance) {
   InitCommonControls();
   if (!FrameWindow::RegisterClass(instance)) {
     MessageBoxW(nullptr, L"This program requires Windows NT!", kAppTitle, MB_ICONHAND);
     return 0;
   }
-  FrameWindow frame;
-  if (!frame.Create(instance, LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)))) return 0;
-  ShowWindow(frame.hwnd(), SW_SHOW);
-  UpdateWindow(frame.hwnd());
+  // The frame owns the pulse worker, which it stops when it goes, after the loop has ended.
+  FrameWindow frame(instance);
+  if (!frame.Create(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)))) return 0;
+  StartWorkspace(frame, WorkOutStoragePaths());
   return RunMessageLoop(frame);
 }
 

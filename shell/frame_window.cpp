@@ -1,6 +1,14 @@
 #include "shell/frame_window.h"
 
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <array>
+
+#include "platform/text.h"
 #include "resources/resource.h"
+#include "windows/win32/convert.h"
+#include "workspace/workspace_file.h"
 
 namespace qv {
 namespace {
@@ -10,7 +18,68 @@ struct FrameCommand {
   void (FrameWindow::*handler)();
 };
 
+constexpr UINT kRefreshPeriodMs = 1000;
+// Below this client size (a minimised frame reports 0 x 0) the list windows are not scaled.
+constexpr WORD kMinScaledWidth = 50;
+constexpr WORD kMinScaledHeight = 30;
+// The Window menu's place in the menu bar; a maximized MDI child adds an item ahead of it, so
+// its handle is taken once, at creation.
+constexpr int kWindowMenuPosition = 1;
+constexpr UINT kFileNameChars = 260;
+
+constexpr wchar_t kXmlFilter[] = L"Extensible Markup Language - XML (*.xml)";
+constexpr wchar_t kAllFilter[] = L"All files (*.*)";
+
+int SeparatorPosition(HMENU menu) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE;
+    if (GetMenuItemInfoW(menu, i, TRUE, &info) && (info.fType & MFT_SEPARATOR)) return i;
+  }
+  return count;
+}
+
+int PopupPosition(HMENU menu, HMENU popup) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (GetSubMenu(menu, i) == popup) return i;
+  }
+  return -1;
+}
+
+std::wstring Filter(bool withAllFiles) {
+  std::wstring filter = kXmlFilter;
+  filter += L'\0';
+  filter += L"*.xml";
+  filter += L'\0';
+  if (withAllFiles) {
+    filter += kAllFilter;
+    filter += L'\0';
+    filter += L'*';
+    filter += L'\0';
+  }
+  filter += L'\0';
+  return filter;
+}
+
 }  // namespace
+
+std::u16string WorkspaceErrorText(bool loading, const std::u16string& path,
+                                  const XmlParseResult& result) {
+  std::u16string text = loading ? u"The workspace could not be loaded from\n"
+                                : u"The workspace could not be saved to\n";
+  text += path;
+  text += u"\n\n";
+  text += XmlErrorText(result.error);
+  if (result.line > 0) {
+    text += u" (line " + FormatInt(result.line) + u", column " + FormatInt(result.column) + u")";
+  }
+  return text;
+}
+
+FrameWindow::~FrameWindow() = default;
 
 bool FrameWindow::RegisterClass(HINSTANCE instance) {
   WNDCLASSEXW wc{};
@@ -22,16 +91,103 @@ bool FrameWindow::RegisterClass(HINSTANCE instance) {
   return RegisterWindowClass(wc);
 }
 
-bool FrameWindow::Create(HINSTANCE instance, HMENU menu) {
+bool FrameWindow::Create(HMENU menu) {
+  windowMenu_ = GetSubMenu(menu, kWindowMenuPosition);
   return WindowBase::Create(0, kFrameClassName, kAppTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                            menu, instance) != nullptr;
+                            menu, instance_) != nullptr;
+}
+
+void FrameWindow::SyncSettingsMenu() {
+  CheckMenuItem(GetMenu(hwnd()), IDM_KEEP_SIZE,
+                MF_BYCOMMAND | (keepSize_ == 1 ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void FrameWindow::CreateStatusBar() {
+  statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, -100, -100, 10, 10,
+                               hwnd(), nullptr, instance_, nullptr);
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const int third = client.right / 3;
+  const std::array<int, 3> edges{third, 2 * third, 4 * third};
+  SendMessageW(statusBar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  RECT bar{};
+  GetClientRect(statusBar_, &bar);
+  statusBarHeight_ = bar.bottom;
+  MoveWindow(mdiClient_, 0, 0, client.right, client.bottom - statusBarHeight_, TRUE);
+}
+
+void FrameWindow::RefreshTaskWindows() {
+  bool overdue = false;
+  for (const auto& entry : workspace_.ListWindows) {
+    if (!entry->window) continue;
+    if (UpdateColourSpan(*entry->window)) overdue = true;
+  }
+  if (overdue && !pulse_.Running()) pulse_.Start();
+  if (!overdue && pulse_.Running()) pulse_.Stop();
+}
+
+std::unique_ptr<ListWindowView> FrameWindow::CreateView(CGenWindow& list) {
+  return std::make_unique<ListWindow>(*this, list);
+}
+
+void FrameWindow::AddTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) {
+  if (!taskWindowsMenu_) {
+    taskWindowsMenu_ = CreatePopupMenu();
+    InsertMenuW(windowMenu_, SeparatorPosition(windowMenu_), MF_BYPOSITION | MF_POPUP | MF_STRING,
+                reinterpret_cast<UINT_PTR>(taskWindowsMenu_), kTaskWindowsMenuText);
+  }
+  AppendMenuW(taskWindowsMenu_, MF_STRING, commandId, win32::Wide(title));
+}
+
+void FrameWindow::RemoveTaskWindowsItem(std::uint32_t commandId) {
+  if (taskWindowsMenu_) DeleteMenu(taskWindowsMenu_, commandId, MF_BYCOMMAND);
+}
+
+void FrameWindow::RemoveTaskWindowsMenu() {
+  if (!taskWindowsMenu_) return;
+  const int position = PopupPosition(windowMenu_, taskWindowsMenu_);
+  // Deleting the item destroys the popup with it.
+  if (position >= 0) DeleteMenu(windowMenu_, position, MF_BYPOSITION);
+  taskWindowsMenu_ = nullptr;
+}
+
+void FrameWindow::CheckTaskWindowsItem(std::uint32_t commandId, bool checked) {
+  CheckMenuItem(GetMenu(hwnd()), commandId, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void FrameWindow::ShowError(const std::u16string& text) {
+  MessageBoxW(hwnd(), win32::Wide(text), L"Error", MB_ICONERROR);
+}
+
+WindowRect FrameWindow::FrameRect() const {
+  RECT rect{};
+  GetWindowRect(hwnd(), &rect);
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void FrameWindow::MoveFrame(const WindowRect& rect) {
+  SetWindowPos(hwnd(), nullptr, rect.x, rect.y, rect.width, rect.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FrameWindow::UncheckTaskWindow(HWND window) {
+  for (const auto& entry : workspace_.ListWindows) {
+    if (entry->window && Win32View(*entry->window).hwnd() == window) {
+      CheckTaskWindowsItem(entry->commandId, false);
+    }
+  }
 }
 
 LRESULT FrameWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE: return OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    case WM_CREATE: return OnCreate();
     case WM_DESTROY: return OnDestroy();
+    case WM_SIZE: return OnSize(LOWORD(lParam), HIWORD(lParam));
+    case WM_CLOSE: return OnClose();
+    case WM_TIMER: return OnTimer();
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION: return OnEndSession(wParam != FALSE);
     case WM_COMMAND: return OnCommand(msg, wParam, lParam);
     default: return DefaultHandling(msg, wParam, lParam);
   }
@@ -41,35 +197,215 @@ LRESULT FrameWindow::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefFrameProcW(hwnd(), mdiClient_, msg, wParam, lParam);
 }
 
-LRESULT FrameWindow::OnCreate(const CREATESTRUCTW& cs) {
+LRESULT FrameWindow::OnCreate() {
   CLIENTCREATESTRUCT ccs{};
   ccs.hWindowMenu = nullptr;
   ccs.idFirstChild = ID_FIRST_MDI_CHILD;
   mdiClient_ = CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0,
-                               0, 0, 0, hwnd(), nullptr, cs.hInstance, &ccs);
-  return mdiClient_ ? 0 : -1;
+                               0, 0, 0, hwnd(), nullptr, instance_, &ccs);
+  if (!mdiClient_) return -1;
+  SetTimer(hwnd(), IDT_REFRESH, kRefreshPeriodMs, nullptr);
+  return 0;
 }
 
 LRESULT FrameWindow::OnDestroy() {
+  SaveAtExit();
   PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT FrameWindow::OnSize(WORD width, WORD height) {
+  if (statusBar_) SendMessageW(statusBar_, WM_SIZE, 0, 0);
+  if (!mdiClient_) return 0;
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  MoveWindow(mdiClient_, 0, 0, client.right, client.bottom - statusBarHeight_, TRUE);
+  bool anyMaximized = false;
+  for (const auto& entry : workspace_.ListWindows) {
+    if (entry->window && Win32View(*entry->window).maximized()) anyMaximized = true;
+  }
+  if (keepSize_ == 0) {
+    lastClientWidth_ = width;
+    lastClientHeight_ = height;
+    return 0;
+  }
+  if (width < kMinScaledWidth || height < kMinScaledHeight) return 0;
+  SendMessageW(mdiClient_, WM_SETREDRAW, FALSE, 0);
+  const double sx = lastClientWidth_ == 0 ? 1.0 : static_cast<double>(width) / lastClientWidth_;
+  const double sy = lastClientHeight_ == 0 ? 1.0 : static_cast<double>(height) / lastClientHeight_;
+  for (const auto& entry : workspace_.ListWindows) {
+    if (entry->window) Win32View(*entry->window).ScaleRestoreRect(sx, sy);
+  }
+  SendMessageW(mdiClient_, WM_MDIICONARRANGE, 0, 0);
+  lastClientWidth_ = width;
+  lastClientHeight_ = height;
+  SendMessageW(mdiClient_, WM_SETREDRAW, TRUE, 0);
+  if (anyMaximized) return 0;
+  for (const auto& entry : workspace_.ListWindows) {
+    if (entry->window) {
+      SendMessageW(Win32View(*entry->window).hwnd(), WM_SIZE, SIZE_QV_RELAYOUT, 0);
+    }
+  }
+  InvalidateRect(mdiClient_, nullptr, TRUE);
+  return 0;
+}
+
+LRESULT FrameWindow::OnClose() {
+  ShowWindow(hwnd(), SW_HIDE);
+  return 0;
+}
+
+LRESULT FrameWindow::OnTimer() {
+  RefreshTaskWindows();
+  return 0;
+}
+
+LRESULT FrameWindow::OnEndSession(bool ending) {
+  if (ending) SaveAtExit();
   return 0;
 }
 
 LRESULT FrameWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
   static constexpr FrameCommand kCommands[] = {
       {IDM_EXIT, &FrameWindow::OnExit},
+      {IDM_CASCADE, &FrameWindow::OnCascade},
+      {IDM_TILE, &FrameWindow::OnTile},
+      {IDM_KEEP_SIZE, &FrameWindow::OnToggleKeepSize},
+      {IDM_NEW_WORKSPACE, &FrameWindow::OnNewWorkspace},
+      {IDM_LOAD_WORKSPACE, &FrameWindow::OnLoadWorkspace},
+      {IDM_SAVE_WORKSPACE, &FrameWindow::OnSaveWorkspace},
   };
+  const WORD id = LOWORD(wParam);
   for (const FrameCommand& command : kCommands) {
-    if (command.id == LOWORD(wParam)) {
+    if (command.id == id) {
       (this->*command.handler)();
       return 0;
     }
+  }
+  // The list windows' ids are looked up, not taken from a range: after removals they need not
+  // be consecutive.
+  if (FindEntryByCommandId(workspace_, id)) {
+    ToggleTaskWindow(id);
+    return 0;
   }
   return DefaultHandling(msg, wParam, lParam);
 }
 
 void FrameWindow::OnExit() {
   Destroy();
+}
+
+void FrameWindow::OnCascade() {
+  SendMessageW(mdiClient_, WM_MDICASCADE, 0, 0);
+  RecordAllRestoreRects();
+}
+
+void FrameWindow::OnTile() {
+  SendMessageW(mdiClient_, WM_MDITILE, MDITILE_VERTICAL, 0);
+  RecordAllRestoreRects();
+}
+
+void FrameWindow::OnToggleKeepSize() {
+  const bool checked = GetMenuState(GetMenu(hwnd()), IDM_KEEP_SIZE, MF_BYCOMMAND) & MF_CHECKED;
+  keepSize_ = checked ? 0 : 1;
+  SyncSettingsMenu();
+}
+
+void FrameWindow::OnNewWorkspace() {
+  ClearWorkspace(workspace_);
+}
+
+// The chosen file is read whole before anything is cleared: a file that cannot be loaded
+// leaves the workspace as it was, so the save at exit cannot replace it with nothing.
+void FrameWindow::OnLoadWorkspace() {
+  std::array<wchar_t, kFileNameChars> file{};
+  const std::wstring filter = Filter(true);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = hwnd();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = file.size();
+  ofn.lpstrTitle = L"Load Workspace";
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return;
+  const std::u16string path = win32::FromWide(file.data());
+  XmlParseResult result;
+  const XmlNode root = ReadWorkspaceFile(path, &result);
+  if (root.IsEmpty()) {
+    ShowError(WorkspaceErrorText(true, path, result));
+    return;
+  }
+  ClearWorkspace(workspace_);
+  LoadWorkspaceTree(workspace_, root);
+}
+
+void FrameWindow::OnSaveWorkspace() {
+  std::array<wchar_t, kFileNameChars> file{};
+  lstrcpynW(file.data(), L"*.xml", file.size());
+  const std::wstring filter = Filter(false);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = hwnd();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = file.size();
+  ofn.lpstrTitle = L"Save Workspace";
+  ofn.lpstrDefExt = L"xml";
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  if (!GetSaveFileNameW(&ofn)) return;
+  const std::u16string path = win32::FromWide(file.data());
+  XmlParseResult result;
+  result.error = SaveWorkspace(workspace_, path);
+  if (result.error != XmlError::NoError) ShowError(WorkspaceErrorText(false, path, result));
+}
+
+void FrameWindow::ToggleTaskWindow(std::uint32_t commandId) {
+  const UINT state = GetMenuState(taskWindowsMenu_, commandId, MF_BYCOMMAND);
+  if (state == 0) {
+    CheckTaskWindowsItem(commandId, true);
+    ShowTaskWindow(commandId, true);
+  } else if (state == MF_CHECKED) {
+    CheckTaskWindowsItem(commandId, false);
+    ShowTaskWindow(commandId, false);
+  }
+}
+
+void FrameWindow::ShowTaskWindow(std::uint32_t commandId, bool show) {
+  const ListEntry* entry = FindEntryByCommandId(workspace_, commandId);
+  if (!entry || !entry->window) return;
+  CGenWindow& list = *entry->window;
+  ListWindow& view = Win32View(list);
+  list.visible = show ? 1 : 0;
+  ShowWindow(view.hwnd(), show ? SW_SHOW : SW_HIDE);
+  if (show) {
+    SetFocus(view.hwnd());
+  } else {
+    UncheckTaskWindow(view.hwnd());
+  }
+}
+
+void FrameWindow::RecordAllRestoreRects() {
+  for (const auto& entry : workspace_.ListWindows) {
+    if (entry->window) Win32View(*entry->window).RecordRestoreRect();
+  }
+}
+
+// A failed save has left the previous file as it was, so Cancel loses only this session's
+// changes.
+void FrameWindow::SaveAtExit() {
+  if (savedAtExit_) return;
+  savedAtExit_ = true;
+  for (;;) {
+    XmlParseResult result;
+    result.error = SaveWorkspace(workspace_, workspaceFile_);
+    if (result.error == XmlError::NoError) return;
+    const std::u16string text = WorkspaceErrorText(false, workspaceFile_, result);
+    if (MessageBoxW(hwnd(), win32::Wide(text), L"Error", MB_RETRYCANCEL | MB_ICONERROR) !=
+        IDRETRY) {
+      return;
+    }
+  }
 }
 
 }  // namespace qv

@@ -1,6 +1,6 @@
 // Starts the real Quorvane.exe as a user would and drives its frame from outside.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
