@@ -8,6 +8,8 @@
 #include "cli/report_commands.h"
 #include "cli/workspace_commands.h"
 #include "cli/xml_commands.h"
+#include "platform/files.h"
+#include "platform/text.h"
 
 namespace qv::cli {
 namespace {
@@ -58,6 +60,12 @@ int UsageError(std::ostream& err, std::string_view command) {
   const Command* c = FindCommand(command);
   err << "quorvane-cli: usage: " << command << ' ' << (c ? c->synopsis : "") << '\n';
   return kExitUsage;
+}
+
+void FileError(std::ostream& err, std::string_view command, const std::string& path,
+               std::string_view reason) {
+  err << "quorvane-cli: " << command << ": " << path << ": "
+      << (IsFolder(Utf8ToUtf16(path)) ? "is a folder, not a file" : reason) << '\n';
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -1,6 +1,7 @@
 #include "cli/image_commands.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "cli/cli.h"
@@ -19,7 +20,7 @@ bool Read(const char* command, const std::string& path, std::vector<std::uint8_t
           std::ostream& err) {
   const Win32Error error = ReadWholeFile(Utf8ToUtf16(path), bytes);
   if (error == kErrorSuccess) return true;
-  err << "quorvane-cli: " << command << ": " << path << ": cannot read (error " << error << ")\n";
+  FileError(err, command, path, "cannot read (error " + std::to_string(error) + ")");
   return false;
 }
 
@@ -27,7 +28,7 @@ bool Write(const char* command, const std::string& path, std::span<const std::ui
            std::ostream& err) {
   const Win32Error error = WriteWholeFile(Utf8ToUtf16(path), bytes);
   if (error == kErrorSuccess) return true;
-  err << "quorvane-cli: " << command << ": " << path << ": cannot write (error " << error << ")\n";
+  FileError(err, command, path, "cannot write (error " + std::to_string(error) + ")");
   return false;
 }
 

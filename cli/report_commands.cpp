@@ -16,7 +16,7 @@ int ExportReport(std::span<const std::string> args, std::ostream& out, std::ostr
   HeadlessHost host;
   Workspace ws(host);
   if (!LoadWorkspace(ws, Utf8ToUtf16(args[1]))) {
-    err << "quorvane-cli: export: " << args[1] << ": cannot load the workspace\n";
+    FileError(err, "export", args[1], "cannot load the workspace");
     return kExitRefused;
   }
   const CGenWindow* list = FindListWindowByTitle(ws, Utf8ToUtf16(args[2]));

@@ -22,7 +22,7 @@ int WorkspaceCheck(std::span<const std::string> args, std::ostream& out, std::os
   const bool loaded = LoadWorkspace(ws, Utf8ToUtf16(args[0]), &result);
   out << "result " << static_cast<int>(result.error) << ' ' << Message(result.error) << '\n';
   if (!loaded) {
-    err << "quorvane-cli: workspace-check: " << args[0] << ": " << Message(result.error) << '\n';
+    FileError(err, "workspace-check", args[0], Message(result.error));
     return kExitRefused;
   }
   for (const auto& entry : ws.ListWindows) {
@@ -39,12 +39,12 @@ int WorkspaceRewrite(std::span<const std::string> args, std::ostream&, std::ostr
   Workspace ws(host);
   XmlParseResult result;
   if (!LoadWorkspace(ws, Utf8ToUtf16(args[0]), &result)) {
-    err << "quorvane-cli: workspace-rewrite: " << args[0] << ": " << Message(result.error) << '\n';
+    FileError(err, "workspace-rewrite", args[0], Message(result.error));
     return kExitRefused;
   }
   const XmlError written = SaveWorkspace(ws, Utf8ToUtf16(args[1]));
   if (written == XmlError::NoError) return kExitOk;
-  err << "quorvane-cli: workspace-rewrite: " << args[1] << ": " << Message(written) << '\n';
+  FileError(err, "workspace-rewrite", args[1], Message(written));
   return kExitRefused;
 }
 

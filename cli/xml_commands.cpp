@@ -1,5 +1,6 @@
 #include "cli/xml_commands.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -70,9 +71,9 @@ bool Accepted(XmlError error) {
 
 void ReportParse(std::ostream& err, const char* command, const std::string& path,
                  const XmlParseResult& result) {
-  err << "quorvane-cli: " << command << ": " << path << ": "
-      << Utf16ToUtf8(XmlErrorText(result.error)) << " (line " << result.line << ", column "
-      << result.column << ")\n";
+  FileError(err, command, path,
+            Utf16ToUtf8(XmlErrorText(result.error)) + " (line " + std::to_string(result.line) +
+                ", column " + std::to_string(result.column) + ")");
 }
 
 }  // namespace
@@ -97,8 +98,7 @@ int XmlRewrite(std::span<const std::string> args, std::ostream&, std::ostream& e
   if (!Accepted(result.error)) return kExitRefused;
   const XmlError written = node.WriteToFile(Utf8ToUtf16(args[1]));
   if (written == XmlError::NoError) return kExitOk;
-  err << "quorvane-cli: xml-rewrite: " << args[1] << ": " << Utf16ToUtf8(XmlErrorText(written))
-      << '\n';
+  FileError(err, "xml-rewrite", args[1], Utf16ToUtf8(XmlErrorText(written)));
   return kExitRefused;
 }
 

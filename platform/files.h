@@ -42,6 +42,10 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // Windows refuses it. Null on failure, with error (when given) set to the Win32 code.
 FilePtr OpenFile(const std::u16string& path, FileMode mode, Win32Error* error = nullptr);
 
+// True when path names an existing folder. Opening a folder as a file fails with codes (access
+// denied, file not found) that do not say why, and a person should be told.
+bool IsFolder(const std::u16string& path);
+
 // Whether a write waits until the system has the bytes on the disk: a file that is about to
 // replace another must, or a crash soon after the replace could leave neither.
 enum class WriteDurability { Cached, OnDisk };

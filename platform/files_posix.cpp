@@ -284,6 +284,10 @@ Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, boo
   return writeThrough ? SyncFolder(ParentOf(target)) : kErrorSuccess;
 }
 
+bool IsFolder(const std::u16string& path) {
+  return IsFolder(NativePath(path));
+}
+
 Win32Error DeleteFileW(const std::u16string& path) {
   const std::string native = NativePath(path);
   return ::unlink(native.c_str()) == 0 ? kErrorSuccess : FromErrno(errno, native);

@@ -143,6 +143,11 @@ Win32Error MoveFileExW(const std::u16string& from, const std::u16string& to, boo
   return Result(::MoveFileExW(Wide(from), Wide(to), flags));
 }
 
+bool IsFolder(const std::u16string& path) {
+  const DWORD attributes = ::GetFileAttributesW(Wide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 Win32Error DeleteFileW(const std::u16string& path) {
   return Result(::DeleteFileW(Wide(path)));
 }

@@ -43,5 +43,32 @@ TEST(Cli, UsageErrorsExitTwoAndWriteOnlyToStandardError) {
   }
 }
 
+// Whatever code the system gives for it, a folder where a file belongs is called a folder.
+TEST(Cli, EveryCommandSaysWhenAFileIsAFolder) {
+  const ScratchFolder folder;
+  const std::string dir = Arg(folder.path), ws = Arg(folder / u"ws.xml"),
+                    raw = Arg(folder / u"raw"), out = Arg(folder / u"out");
+  WriteUtf16File(folder / u"ws.xml", u"<Root><TaskList TaskListName='L'/></Root>");
+  ASSERT_EQ(WriteWholeFile(folder / u"raw", std::vector<std::uint8_t>{1, 1, 0, 0xFE, 0xFF, 'a'}),
+            kErrorSuccess);
+  const std::vector<std::string> commands[] = {
+      {"xml-dump", dir},
+      {"xml-rewrite", dir, out},
+      {"xml-rewrite", ws, dir},
+      {"png-decode", dir, out},
+      {"inflate", dir, out},
+      {"inflate", raw, dir},
+      {"workspace-check", dir},
+      {"workspace-rewrite", dir, out},
+      {"workspace-rewrite", ws, dir},
+      {"export", "html", dir, "L", dir},
+  };
+  for (const auto& args : commands) {
+    const Outcome o = RunCli(args);
+    EXPECT_EQ(o.status, cli::kExitRefused) << o;
+    EXPECT_EQ(o.err, "quorvane-cli: " + args[0] + ": " + dir + ": is a folder, not a file\n");
+  }
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -134,6 +134,10 @@ TEST_F(FilesTest, CreateFolders) {
   EXPECT_EQ(SHCreateDirectory(In(u"one\\a")), kErrorAlreadyExists);
   EXPECT_EQ(SHCreateDirectory(u"relative\\folder"), kErrorBadPathname);
   EXPECT_EQ(Names(u"one\\a"), (Listing{{u"b", true}}));
+  Write(u"one\\file", "");
+  EXPECT_EQ((std::vector<bool>{IsFolder(In(u"one\\a\\b")), IsFolder(In(u"one\\file")),
+                               IsFolder(In(u"missing"))}),
+            (std::vector<bool>{true, false, false}));
 }
 
 TEST_F(FilesTest, ListFolderGivesNamesKindsAndCreationTimes) {
