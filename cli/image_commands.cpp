@@ -38,9 +38,11 @@ int PngDecode(std::span<const std::string> args, std::ostream& out, std::ostream
   std::vector<std::uint8_t> file;
   if (!Read("png-decode", args[0], file, err)) return kExitRefused;
   PngMemorySource source{file};
-  const std::unique_ptr<PngImage> image = DecodePng(PngReadMemory, &source);
+  PngError error = PngError::None;
+  const std::unique_ptr<PngImage> image = DecodePng(PngReadMemory, &source, &error);
   if (image == nullptr) {
-    out << "refused\n";
+    err << "quorvane-cli: png-decode: " << args[0]
+        << ": refused: " << Utf16ToUtf8(PngErrorText(error)) << '\n';
     return kExitRefused;
   }
   std::vector<std::uint8_t> samples;

@@ -9,7 +9,8 @@ namespace qv::cli {
 
 // png-decode FILE OUT: FILE decoded as the toolbar loads it. On success prints
 // "WIDTH HEIGHT BYTES_PER_PIXEL" and writes the samples to OUT (rows top to bottom without
-// their filter bytes, RGB or RGBA as decoded); a refused file prints "refused", exit 1.
+// their filter bytes, RGB or RGBA as decoded); a refused file is exit 1 with the decoder's
+// reason on standard error.
 int PngDecode(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 // inflate IN OUT: the raw DEFLATE data in IN decoded into at most 64 MiB; prints

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
+#include <utility>
 
 #include "image/inflate.h"
 
@@ -13,8 +15,8 @@ namespace qv {
 namespace {
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-// The signature, then IHDR whole: length, type, 13 bytes of data and the checksum.
-constexpr std::size_t kHeadBytes = 33;
+// After the signature, IHDR whole: length, type, 13 bytes of data and the checksum.
+constexpr std::size_t kIhdrChunkBytes = 25;
 constexpr std::uint32_t kIhdrLength = 13;
 // The zlib stream's 2-byte header and its 4-byte Adler-32 trailer around the DEFLATE data.
 constexpr std::uint32_t kZlibHeaderBytes = 2;
@@ -29,23 +31,42 @@ bool IsType(const std::uint8_t* type, const char (&name)[5]) {
   return std::memcmp(type, name, 4) == 0;
 }
 
-// Width, height and bytes per pixel from the signature and IHDR, or false for anything
-// outside the subset.
-bool ReadHead(PngReadFn read, void* context, PngImage& image) {
-  std::uint8_t head[kHeadBytes];
-  if (!read(head, sizeof head, context)) return false;
-  if (std::memcmp(head, kSignature, sizeof kSignature) != 0) return false;
-  if (BigEndian32(head + 8) != kIhdrLength || !IsType(head + 12, "IHDR")) return false;
-  const std::uint8_t* ihdr = head + 16;
+// Indexed by PngError.
+constexpr std::u16string_view kErrorTexts[] = {
+    u"no error",
+    u"the file ends early",
+    u"not a PNG file",
+    u"the first chunk is not a 13-byte IHDR",
+    u"not 8-bit RGB or RGBA without interlacing",
+    u"the image is too large",
+    u"an IDAT chunk is over 128 KiB, shorter than its zlib framing, or has a zlib header other "
+    u"than DEFLATE with at most a 32 KiB window and no dictionary",
+    u"an IDAT chunk's compressed data is damaged, cut short or longer than the image",
+    u"a row has an unknown filter type, or one that needs a row above the first",
+    u"the image data is missing or shorter than the image",
+    u"not enough memory",
+};
+static_assert(std::size(kErrorTexts) == static_cast<std::size_t>(PngError::OutOfMemory) + 1);
+
+// Width, height and bytes per pixel from the signature and IHDR. The signature is read on its
+// own, so that a short file of something else is called what it is.
+PngError ReadHead(PngReadFn read, void* context, PngImage& image) {
+  std::uint8_t signature[sizeof kSignature];
+  if (!read(signature, sizeof signature, context)) return PngError::Truncated;
+  if (std::memcmp(signature, kSignature, sizeof kSignature) != 0) return PngError::NotPng;
+  std::uint8_t head[kIhdrChunkBytes];
+  if (!read(head, sizeof head, context)) return PngError::Truncated;
+  if (BigEndian32(head) != kIhdrLength || !IsType(head + 4, "IHDR")) return PngError::BadHeader;
+  const std::uint8_t* ihdr = head + 8;
   const std::uint8_t bitDepth = ihdr[8];
   const std::uint8_t colourType = ihdr[9];
-  if (bitDepth != 8 || (colourType & 3) != 2) return false;
+  if (bitDepth != 8 || (colourType & 3) != 2) return PngError::Unsupported;
   const bool plain = ihdr[10] == 0 && ihdr[11] == 0 && ihdr[12] == 0;  // no interlacing above all
-  if (!plain) return false;
+  if (!plain) return PngError::Unsupported;
   image.width = BigEndian32(ihdr);
   image.height = BigEndian32(ihdr + 4);
   image.bytesPerPixel = (colourType & 4) != 0 ? 4 : 3;
-  return true;
+  return PngError::None;
 }
 
 // height x (1 + width x bytes per pixel) in 64 bits, compared with the ceiling before it can
@@ -110,30 +131,34 @@ bool Unfilter(PngImage& image) {
 }
 
 // The chunks after IHDR up to IEND, inflating every "IDAT" straight into the rows.
-bool ReadChunks(PngReadFn read, void* context, PngImage& image, std::size_t rowBytes) {
+PngError ReadChunks(PngReadFn read, void* context, PngImage& image, std::size_t rowBytes) {
   std::vector<std::uint8_t> input;  // reused by every "IDAT"; only ever grows
   std::size_t filled = 0;
   bool sawData = false;
   for (;;) {
     std::uint8_t header[8];
-    if (!read(header, sizeof header, context)) return false;
+    if (!read(header, sizeof header, context)) return PngError::Truncated;
     const std::uint32_t length = BigEndian32(header);
     const std::uint8_t* type = header + 4;
     if (!IsType(type, "IDAT")) {
       // Two skips: length + 4 would wrap for the largest lengths a file can claim.
-      if (!read(nullptr, length, context) || !read(nullptr, kChecksumBytes, context)) return false;
+      if (!read(nullptr, length, context) || !read(nullptr, kChecksumBytes, context)) {
+        return PngError::Truncated;
+      }
       if (IsType(type, "IEND")) break;
       continue;
     }
 
     // Shorter than the zlib framing, the stream could not be whole, and its length less the
     // framing would wrap.
-    if (length > kMaxPngIdatLength || length < kZlibFramingBytes) return false;
+    if (length > kMaxPngIdatLength || length < kZlibFramingBytes) return PngError::BadIdat;
     if (input.size() < length + kChecksumBytes) input.resize(length + kChecksumBytes);
-    if (!read(input.data(), length + kChecksumBytes, context)) return false;
+    if (!read(input.data(), length + kChecksumBytes, context)) return PngError::Truncated;
     const std::uint8_t method = input[0];
     const std::uint8_t flags = input[1];
-    if ((method & 0x0F) != 8 || (method >> 4) > 7 || (flags & 0x20) != 0) return false;
+    if ((method & 0x0F) != 8 || (method >> 4) > 7 || (flags & 0x20) != 0) {
+      return PngError::BadIdat;
+    }
 
     if (!sawData) {
       image.rows.resize(rowBytes);
@@ -144,12 +169,24 @@ bool ReadChunks(PngReadFn read, void* context, PngImage& image, std::size_t rowB
     const int result =
         InflateRaw(image.rows.data() + filled, written, input.data() + kZlibHeaderBytes, consumed);
     // The DEFLATE data must end exactly where the Adler-32 trailer begins.
-    if (result != kInflateDone || consumed != length - kZlibFramingBytes) return false;
+    if (result != kInflateDone || consumed != length - kZlibFramingBytes) {
+      return PngError::BadCompressedData;
+    }
     filled += written;
   }
   // A file without image data, or with less than the rows need, gives no image rather than
   // one with invented pixels.
-  return sawData && filled == rowBytes;
+  return sawData && filled == rowBytes ? PngError::None : PngError::MissingImageData;
+}
+
+PngError Decode(PngReadFn read, void* context, PngImage& image) {
+  std::size_t rowBytes = 0;
+  if (const PngError error = ReadHead(read, context, image); error != PngError::None) return error;
+  if (!RowBufferSize(image, rowBytes)) return PngError::TooLarge;
+  if (const PngError error = ReadChunks(read, context, image, rowBytes); error != PngError::None) {
+    return error;
+  }
+  return Unfilter(image) ? PngError::None : PngError::BadFilter;
 }
 
 }  // namespace
@@ -182,16 +219,21 @@ bool PngReadMemory(void* buffer, std::size_t count, void* context) {
   return true;
 }
 
-std::unique_ptr<PngImage> DecodePng(PngReadFn read, void* context) {
+std::u16string_view PngErrorText(PngError error) {
+  return kErrorTexts[static_cast<std::size_t>(error)];
+}
+
+std::unique_ptr<PngImage> DecodePng(PngReadFn read, void* context, PngError* error) {
+  PngError result = PngError::None;
+  std::unique_ptr<PngImage> image;
   try {
-    auto image = std::make_unique<PngImage>();
-    std::size_t rowBytes = 0;
-    if (!ReadHead(read, context, *image) || !RowBufferSize(*image, rowBytes)) return nullptr;
-    if (!ReadChunks(read, context, *image, rowBytes) || !Unfilter(*image)) return nullptr;
-    return image;
+    image = std::make_unique<PngImage>();
+    result = Decode(read, context, *image);
   } catch (const std::bad_alloc&) {
-    return nullptr;
+    result = PngError::OutOfMemory;
   }
+  if (error != nullptr) *error = result;
+  return result == PngError::None ? std::move(image) : nullptr;
 }
 
 }  // namespace qv

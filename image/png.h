@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace qv {
@@ -43,7 +44,25 @@ struct PngMemorySource {
 };
 bool PngReadMemory(void* buffer, std::size_t count, void* context);
 
-// The decoded image, or null when the data is refused or memory runs out.
-std::unique_ptr<PngImage> DecodePng(PngReadFn read, void* context);
+// Why a file was refused, in the order decoding meets the problems.
+enum class PngError {
+  None,
+  Truncated,
+  NotPng,
+  BadHeader,
+  Unsupported,
+  TooLarge,
+  BadIdat,
+  BadCompressedData,
+  BadFilter,
+  MissingImageData,
+  OutOfMemory,
+};
+// A sentence fragment for a person, e.g. "the file ends early".
+std::u16string_view PngErrorText(PngError error);
+
+// The decoded image, or null when the data is refused or memory runs out; error, when given,
+// says which.
+std::unique_ptr<PngImage> DecodePng(PngReadFn read, void* context, PngError* error = nullptr);
 
 }  // namespace qv

@@ -28,7 +28,12 @@ TEST(ImageCommands, PngDecodeAndInflateOutputsAndUnreadableInput) {
        Png(6, 2, "\x01\x0A\x14\x1E\x28\x05\x05\x05\x05"),
        {"0", "2 1 4\n", "\x0A\x14\x1E\x28\x0F\x19\x23\x2D"}},
       {"png-decode", Png(2, 1, "\0\x07\x08\x09"s), {"0", "1 1 3\n", "\x07\x08\x09"}},
-      {"png-decode", Png(3, 1, "\0\0"s), {"1", "refused\n", "missing"}},
+      {"png-decode",
+       Png(3, 1, "\0\0"s),
+       {"1",
+        "quorvane-cli: png-decode: " + Arg(in) +
+            ": refused: not 8-bit RGB or RGBA without interlacing\n",
+        "missing"}},
       {"inflate", "\1\3\0\374\377abcx"s, {"0", "result 0 8 3\n", "abc"}},  // stored, 3 bytes
       {"inflate", "\x07", {"1", "result -1 1 0\n", "missing"}},
       // Input ran out: the lengths stay as given, the capacity being 64 MiB.

@@ -105,36 +105,45 @@ TEST(DecodePng, RefusesEverythingOutsideTheSubset) {
   ASSERT_NE(Decode(idat(stream)), nullptr);  // the file most refusals change
   ASSERT_NE(Decode(IdatAtLimit(2)), nullptr);
 
-  const Bytes refusals[] = {
-      changed(idat(stream), 1, 'p'),       // signature
-      header(Ihdr(4, 3), "iHDR"),          // first chunk
-      header(changed(Ihdr(4, 3), 13, 0)),  // IHDR of 14 bytes
-      header(Ihdr(4, 3, 3)),               // palette
-      header(Ihdr(4, 3, 0)),               // grey
-      header(Ihdr(4, 3, 6, 16)),           // 16 bits
-      header(Ihdr(4, 3, 6, 8, 1)),         // interlaced
-      header(changed(Ihdr(4, 3), 10, 1)),  // compression method
-      header(changed(Ihdr(4, 3), 11, 1)),  // filter method
-      PngFile({{"IHDR", Ihdr(4, 3)},       // one stream split over two IDATs
-               {"IDAT", Bytes(stream.begin(), stream.begin() + 20)},
-               {"IDAT", Bytes(stream.begin() + 20, stream.end())},
-               {"IEND", {}}}),
-      IdatAtLimit(3),                                 // a byte over
-      idat({0x78, 0x01, 0x03, 0x00, 0x00}),           // shorter than the zlib framing
-      idat(changed(stream, 0, 0x77)),                 // zlib method 7
-      idat(changed(stream, 0, 0x88)),                 // zlib window of 64 KiB
-      idat(changed(stream, 1, stream[1] | 0x20)),     // preset dictionary
-      idat(Bytes(stream.begin(), stream.end() - 4)),  // no Adler-32 trailer
-      idat(changed(stream, stream.size(), 0)),        // a byte after it
-      filtered({3, 1, 1}),                            // Average on the first row
-      filtered({4, 1, 1}),                            // Paeth on the first row
-      filtered({0, 5, 0}),
-      PngFile({{"IHDR", Ihdr(4, 3)}, {"IEND", {}}}),
-      idat(test::Zlib(Bytes(rows.begin(), rows.end() - 1))),
-      idat(test::Zlib(changed(rows, rows.size() + 16, 0))),  // a row too many
-      PngFile({{"IHDR", Ihdr(4, 3)}, {"IDAT", stream}}),
+  using E = PngError;
+  const std::pair<Bytes, PngError> refusals[] = {
+      {Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A}, E::Truncated},  // signature cut short
+      {Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, E::NotPng},  // short, and no PNG
+      {changed(idat(stream), 1, 'p'), E::NotPng},
+      {header(Ihdr(4, 3), "iHDR"), E::BadHeader},            // first chunk
+      {header(changed(Ihdr(4, 3), 13, 0)), E::BadHeader},    // IHDR of 14 bytes
+      {header(Ihdr(4, 3, 3)), E::Unsupported},               // palette
+      {header(Ihdr(4, 3, 0)), E::Unsupported},               // grey
+      {header(Ihdr(4, 3, 6, 16)), E::Unsupported},           // 16 bits
+      {header(Ihdr(4, 3, 6, 8, 1)), E::Unsupported},         // interlaced
+      {header(changed(Ihdr(4, 3), 10, 1)), E::Unsupported},  // compression method
+      {header(changed(Ihdr(4, 3), 11, 1)), E::Unsupported},  // filter method
+      {PngFile({{"IHDR", Ihdr(4, 3)},                        // one stream split over two IDATs
+                {"IDAT", Bytes(stream.begin(), stream.begin() + 20)},
+                {"IDAT", Bytes(stream.begin() + 20, stream.end())},
+                {"IEND", {}}}),
+       E::BadCompressedData},
+      {IdatAtLimit(3), E::BadIdat},                              // a byte over
+      {idat({0x78, 0x01, 0x03, 0x00, 0x00}), E::BadIdat},        // shorter than the framing
+      {idat(changed(stream, 0, 0x77)), E::BadIdat},              // zlib method 7
+      {idat(changed(stream, 0, 0x88)), E::BadIdat},              // zlib window of 64 KiB
+      {idat(changed(stream, 1, stream[1] | 0x20)), E::BadIdat},  // preset dictionary
+      {idat(Bytes(stream.begin(), stream.end() - 4)), E::BadCompressedData},  // no Adler-32
+      {idat(changed(stream, stream.size(), 0)), E::BadCompressedData},        // a byte after it
+      {filtered({3, 1, 1}), E::BadFilter},  // Average on the first row
+      {filtered({4, 1, 1}), E::BadFilter},  // Paeth on the first row
+      {filtered({0, 5, 0}), E::BadFilter},
+      {PngFile({{"IHDR", Ihdr(4, 3)}, {"IEND", {}}}), E::MissingImageData},
+      {idat(test::Zlib(Bytes(rows.begin(), rows.end() - 1))), E::MissingImageData},
+      {idat(test::Zlib(changed(rows, rows.size() + 16, 0))), E::BadCompressedData},  // a row more
+      {PngFile({{"IHDR", Ihdr(4, 3)}, {"IDAT", stream}}), E::Truncated},
   };
-  for (const Bytes& file : refusals) EXPECT_EQ(Decode(file), nullptr) << &file - refusals;
+  for (std::size_t i = 0; i < std::size(refusals); ++i) {
+    PngMemorySource source{refusals[i].first};
+    PngError error = E::None;
+    EXPECT_EQ(DecodePng(PngReadMemory, &source, &error), nullptr) << i;
+    EXPECT_EQ(error, refusals[i].second) << i;
+  }
 }
 
 // A row buffer beyond the limit (or beyond any integer) is refused before anything else is
@@ -155,8 +164,10 @@ TEST(DecodePng, RowBufferBeyondTheLimitIsRefusedAfterTheHeader) {
   for (const auto& c : cases) {
     const Bytes file = PngFile({{"IHDR", Ihdr(c.width, c.height, c.colourType)}, {"IEND", {}}});
     PngMemorySource source{file};
-    EXPECT_EQ(DecodePng(PngReadMemory, &source), nullptr);
+    PngError error = PngError::None;
+    EXPECT_EQ(DecodePng(PngReadMemory, &source, &error), nullptr);
     EXPECT_EQ(source.position > 33, c.withinLimit) << c.width << " x " << c.height;
+    EXPECT_EQ(error, c.withinLimit ? PngError::MissingImageData : PngError::TooLarge);
   }
 }
 
