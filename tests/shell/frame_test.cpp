@@ -55,6 +55,19 @@ std::vector<std::u16string> SavedTitles(const std::u16string& path) {
   return Titles(ws);
 }
 
+constexpr int kFileTypeCombo = 0x470;  // cmb1 of the file dialogs
+
+std::vector<std::wstring> ComboTexts(HWND combo) {
+  std::vector<std::wstring> texts;
+  const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[128] = {};
+    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    texts.push_back(text);
+  }
+  return texts;
+}
+
 using Frame = StartedFrame;
 
 TEST_F(Frame, MenuHoldsEveryCommandWithItsText) {
@@ -211,11 +224,17 @@ TEST_F(Frame, LoadReplacesTheWorkspaceOnlyWithAFileThatLoads) {
   Start();
   const std::u16string other = scratch / u"other.xml";
   WriteUtf16File(other, kTwoLists);
+  std::vector<std::wstring> filters;
   {
-    DialogAnswerer load(L"Load Workspace", ChooseFile(other));
+    DialogAnswerer load(L"Load Workspace", [&](HWND dialog) {
+      filters = ComboTexts(GetDlgItem(dialog, kFileTypeCombo));
+      ChooseFile(other)(dialog);
+    });
     Command(IDM_LOAD_WORKSPACE);
     ASSERT_TRUE(load.answered());
   }
+  EXPECT_EQ(filters, (std::vector<std::wstring>{L"Extensible Markup Language - XML (*.xml)",
+                                                L"All files (*.*)"}));
   EXPECT_EQ(Titles(frame->workspace()), (std::vector<std::u16string>{u"Mine", u"Done"}));
   EXPECT_EQ(GetMenuItemCount(frame->taskWindowsMenu()), 2);
 
@@ -231,17 +250,22 @@ TEST_F(Frame, LoadReplacesTheWorkspaceOnlyWithAFileThatLoads) {
               std::u16string::npos)
         << "no parser message";
   }
-  EXPECT_EQ(Titles(frame->workspace()), (std::vector<std::u16string>{u"Mine", u"Done"}));
+  ASSERT_EQ(Titles(frame->workspace()), (std::vector<std::u16string>{u"Mine", u"Done"}));
   EXPECT_TRUE(IsWindow(ListHwnd(0)));
 }
 
 TEST_F(Frame, SaveWritesTheChosenFileAndReportsAFailure) {
   Start();
+  std::vector<std::wstring> filters;
   {
-    DialogAnswerer save(L"Save Workspace", ChooseFile(scratch / u"copy"));
+    DialogAnswerer save(L"Save Workspace", [&](HWND dialog) {
+      filters = ComboTexts(GetDlgItem(dialog, kFileTypeCombo));
+      ChooseFile(scratch / u"copy")(dialog);
+    });
     Command(IDM_SAVE_WORKSPACE);
     ASSERT_TRUE(save.answered());
   }
+  EXPECT_EQ(filters, (std::vector<std::wstring>{L"Extensible Markup Language - XML (*.xml)"}));
   EXPECT_EQ(SavedTitles(scratch / u"copy.xml"), Titles(frame->workspace()))
       << "not saved with the default extension";
 

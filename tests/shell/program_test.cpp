@@ -2,19 +2,50 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "resources/resource.h"
+#include "tests/xml/xml_test_support.h"
 
 namespace {
 
 constexpr DWORD kStartTimeoutMs = 20000;  // a cold Wine prefix can take seconds to start a GUI
 constexpr DWORD kExitTimeoutMs = 10000;
 
+std::wstring Wide(const std::u16string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
 std::wstring ProgramPath() {
-  std::u16string folder = qv::ProgramFolder();
-  return std::wstring(folder.begin(), folder.end()) + L"\\Quorvane.exe";
+  return Wide(qv::ProgramFolder()) + L"\\Quorvane.exe";
+}
+
+// What `quorvane-cli workspace-check` prints about a file.
+std::string CheckWorkspace(const std::u16string& file) {
+  const std::wstring out = Wide(qv::TempFolder()) + L"\\quorvane-check.txt";
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE output =
+      CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  std::wstring cmd = L"\"" + Wide(qv::ProgramFolder()) +
+                     L"\\quorvane-cli.exe\" workspace-check \"" + Wide(file) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = output;
+  si.hStdError = output;
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    WaitForSingleObject(pi.hProcess, kExitTimeoutMs);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  CloseHandle(output);
+  std::vector<std::uint8_t> bytes;
+  qv::ReadWholeFile(qv::TempFolder() + u"\\quorvane-check.txt", bytes);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 class RunningProgram {
@@ -70,7 +101,54 @@ TEST(Program, ShowsTheFrameAndExitsWithCodeZeroOnTheExitCommand) {
   EXPECT_FALSE(IsWindow(frame));
 }
 
-TEST(Program, AsksForCommonControlsVersionSix) {
+// The program's own documents folder is the one of the test prefix.
+TEST(Program, LoadsTheUsersWorkspaceAndSavesItAtExit) {
+  const std::u16string folder = *qv::DocumentsFolder() + u"\\Quorvane";
+  const std::u16string file = folder + u"\\tasklist.xml";
+  qv::SHCreateDirectory(folder);
+  const std::u16string xml =
+      u"<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Root>\r\n"
+      u"<TaskList TaskListName=\"Errands\" TaskListSizeX=\"30\" TaskListSizeY=\"20\" "
+      u"TaskListSizeCX=\"300\" TaskListSizeCY=\"200\" TaskListType=\"2\" TaskListVisible=\"1\">"
+      u"<TaskList><Task TaskDescr=\"Post\"/></TaskList><LogLinks/></TaskList>\r\n"
+      u"<LogList TaskListName=\"Kept\" TaskListType=\"4\" TaskListVisible=\"0\">"
+      u"<TaskList/><LogLinks/></LogList>\r\n</Root>\r\n";
+  ASSERT_EQ(qv::WriteWholeFile(file, qv::test::Utf16LeBytes(xml, true)), qv::kErrorSuccess);
+
+  RunningProgram program;
+  ASSERT_TRUE(program.started());
+  HWND frame = program.WaitForFrame();
+  ASSERT_NE(frame, nullptr);
+  HWND client = FindWindowExW(frame, nullptr, L"MDIClient", nullptr);
+  ASSERT_NE(client, nullptr);
+  HWND errands = FindWindowExW(client, nullptr, L"KestrovaTaskWnd", L"Errands");
+  HWND kept = FindWindowExW(client, nullptr, L"KestrovaLogWnd", L"Kept");
+  ASSERT_NE(errands, nullptr);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_TRUE(IsWindowVisible(errands));
+  EXPECT_FALSE(IsWindowVisible(kept));
+
+  std::filesystem::remove(std::filesystem::path(Wide(file)));
+  ASSERT_TRUE(PostMessageW(frame, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0));
+  ASSERT_EQ(WaitForSingleObject(program.process(), kExitTimeoutMs), WAIT_OBJECT_0);
+  EXPECT_EQ(CheckWorkspace(file),
+            "result 0 No error\r\nlist 2 1 1 0 \"Errands\"\r\nlist 4 0 0 0 \"Kept\"\r\n");
+}
+
+TEST(Program, CarriesItsManifestAndVersion) {
+  DWORD ignored = 0;
+  std::vector<std::uint8_t> info(GetFileVersionInfoSizeW(ProgramPath().c_str(), &ignored));
+  ASSERT_FALSE(info.empty()) << "no version resource";
+  ASSERT_TRUE(GetFileVersionInfoW(ProgramPath().c_str(), 0, info.size(), info.data()));
+  wchar_t* product = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductName",
+                             reinterpret_cast<void**>(&product), &length));
+  EXPECT_STREQ(product, L"Quorvane");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(1, 0)) << "not version 0.1";
+
   HMODULE exe = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(exe, nullptr);
   HRSRC res = FindResourceW(exe, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
