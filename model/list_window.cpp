@@ -190,7 +190,6 @@ std::unique_ptr<TaskItem> RemoveTask(CGenWindow& list, TaskItem& item, bool keep
 
 void MoveTaskToList(TaskItem& item, CGenWindow& target) {
   CGenWindow& source = item.owner();
-  if (&source == &target) return;
   std::unique_ptr<TaskItem> moved = RemoveTask(source, item, true);
   if (!moved) return;
   moved->Adopt(target);

@@ -124,8 +124,8 @@ TaskItem& AppendTaskCopy(CGenWindow& list, const TaskInfo& task);
 // Takes the item out of the list (nothing when it is not there). With keep the caller gets it;
 // otherwise it is destroyed and none is returned.
 std::unique_ptr<TaskItem> RemoveTask(CGenWindow& list, TaskItem& item, bool keep);
-// A drop onto another list: the item moves to the end of target, unsorted. Dropping it on its
-// own list changes nothing.
+// A drop onto a list window: the item moves to the end of target, unsorted; dropped on its own
+// list it becomes the last one there.
 void MoveTaskToList(TaskItem& item, CGenWindow& target);
 
 }  // namespace qv

@@ -32,7 +32,9 @@ int RunMessageLoop(const FrameWindow& frame) {
 }  // namespace
 
 void StartWorkspace(FrameWindow& frame, const StoragePaths& paths) {
-  frame.SetWorkspaceFile(paths.workspaceFile);
+  // Without a documents folder the reports go to the current folder.
+  frame.SetStoragePaths(paths.workspaceFile,
+                        paths.userDataFolder.empty() ? u"." : paths.userDataFolder);
   LoadStartupWorkspace(frame.workspace(), paths);
   frame.SyncSettingsMenu();
   ShowWindow(frame.hwnd(), SW_SHOW);
@@ -43,12 +45,13 @@ void StartWorkspace(FrameWindow& frame, const StoragePaths& paths) {
 
 int RunApplication(HINSTANCE instance) {
   InitCommonControls();
+  // The frame owns the row icons and the pulse worker, which it stops when it goes, after the
+  // loop has ended.
+  FrameWindow frame(instance);
   if (!FrameWindow::RegisterClass(instance)) {
     MessageBoxW(nullptr, L"This program requires Windows NT!", kAppTitle, MB_ICONHAND);
     return 0;
   }
-  // The frame owns the pulse worker, which it stops when it goes, after the loop has ended.
-  FrameWindow frame(instance);
   if (!frame.Create(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)))) return 0;
   StartWorkspace(frame, WorkOutStoragePaths());
   return RunMessageLoop(frame);

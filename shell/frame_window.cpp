@@ -79,6 +79,23 @@ std::u16string WorkspaceErrorText(bool loading, const std::u16string& path,
   return text;
 }
 
+namespace {
+
+// The row icons, 24 x 24, shared by every row.
+constexpr int kRowIconSize = 24;
+
+HICON LoadRowIcon(HINSTANCE instance, int id) {
+  return static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, kRowIconSize, kRowIconSize, 0));
+}
+
+}  // namespace
+
+FrameWindow::FrameWindow(HINSTANCE instance)
+    : instance_(instance),
+      checkIcon_(LoadRowIcon(instance, IDI_CHECK)),
+      crossIcon_(LoadRowIcon(instance, IDI_CROSS)) {}
+
 FrameWindow::~FrameWindow() = default;
 
 bool FrameWindow::RegisterClass(HINSTANCE instance) {
@@ -122,6 +139,7 @@ void FrameWindow::RefreshTaskWindows() {
   for (const auto& entry : workspace_.ListWindows) {
     if (!entry->window) continue;
     if (UpdateColourSpan(*entry->window)) overdue = true;
+    Win32View(*entry->window).RefreshTasks();
   }
   if (overdue && !pulse_.Running()) pulse_.Start();
   if (!overdue && pulse_.Running()) pulse_.Stop();

@@ -11,6 +11,7 @@
 #include "model/workspace_model.h"
 #include "shell/pulse.h"
 #include "windows/list_window.h"
+#include "windows/win32/owners.h"
 #include "windows/win32/window_base.h"
 #include "xml/xml_error.h"
 
@@ -22,7 +23,8 @@ inline constexpr wchar_t kTaskWindowsMenuText[] = L"Task Windows";
 
 class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListWindowHost {
  public:
-  explicit FrameWindow(HINSTANCE instance) : instance_(instance) {}
+  // Loads the icons every row shares.
+  explicit FrameWindow(HINSTANCE instance);
   ~FrameWindow() override;
 
   static bool RegisterClass(HINSTANCE instance);
@@ -30,8 +32,12 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   // makes the MDI client and starts the refresh timer.
   bool Create(HMENU menu);
 
-  // Where the workspace is saved when the frame ends or the session ends.
-  void SetWorkspaceFile(const std::u16string& path) { workspaceFile_ = path; }
+  // Where the workspace is saved when the frame ends or the session ends, and where the
+  // reports go.
+  void SetStoragePaths(const std::u16string& workspaceFile, const std::u16string& reportFolder) {
+    workspaceFile_ = workspaceFile;
+    reportFolder_ = reportFolder;
+  }
   // The "Keep size" check mark from the setting.
   void SyncSettingsMenu();
   void CreateStatusBar();
@@ -61,6 +67,10 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   HWND MdiClient() const override { return mdiClient_; }
   HWND Frame() const override { return hwnd(); }
   void UncheckTaskWindow(HWND window) override;
+  Workspace& TheWorkspace() override { return workspace_; }
+  HICON CheckIcon() const override { return checkIcon_.get(); }
+  HICON CrossIcon() const override { return crossIcon_.get(); }
+  std::u16string ReportFolder() const override { return reportFolder_; }
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -98,6 +108,9 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   WORD lastClientWidth_ = 0;
   WORD lastClientHeight_ = 0;
   std::u16string workspaceFile_;
+  std::u16string reportFolder_;
+  win32::IconHandle checkIcon_;
+  win32::IconHandle crossIcon_;
   bool savedAtExit_ = false;
   PulseWorker pulse_;
   // Last, so that its list windows go first, while the frame is whole.

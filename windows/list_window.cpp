@@ -1,8 +1,17 @@
 #include "windows/list_window.h"
 
-#include <cmath>
+#include <commctrl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "image/bitmap_win.h"
+#include "platform/files.h"
+#include "reports/pdf_report.h"
+#include "reports/text_reports.h"
 #include "resources/resource.h"
+#include "windows/task_row.h"
 #include "windows/win32/convert.h"
 
 namespace qv {
@@ -10,6 +19,75 @@ namespace {
 
 // The style the MDI child is asked for; the client adds the usual child-window styles.
 constexpr DWORD kListWindowStyle = 1;
+constexpr int kRowHeight = 30;
+constexpr int kScrollBarWidth = 15;
+constexpr int kWheelStep = 20;
+constexpr int kToolbarWidth = 550;
+constexpr int kToolbarHeight = 48;
+constexpr int kToolbarImageSize = 48;
+constexpr int kToolbarBitmapSize = 32;
+constexpr UINT_PTR kPaneSubclassId = 1;
+
+constexpr wchar_t kRowFailureMessage[] =
+    L"Some tasks of this list cannot be shown: the system refused to make more windows.\n"
+    L"They are kept, and saved with the workspace.";
+
+struct ListCommand {
+  WORD id;
+  void (ListWindow::*handler)();
+};
+
+struct ToolbarButton {
+  int command;
+  bool taskWindowsOnly;
+  BYTE style;
+  const wchar_t* tooltip;
+};
+constexpr BYTE kSortStyle = BTNS_CHECK | BTNS_DROPDOWN;
+constexpr ToolbarButton kToolbarButtons[] = {
+    {IDT_NEW_TASK, true, BTNS_BUTTON, L"New Task"},
+    {IDT_SORT_ASCENT, false, kSortStyle, L"Sort Ascent"},
+    {IDT_SORT_DESCENT, false, kSortStyle, L"Sort Descent"},
+    {IDT_REPORT_PDF, false, BTNS_BUTTON, nullptr},
+    {IDT_REPORT_HTML, false, BTNS_BUTTON, nullptr},
+    {IDT_REPORT_TEXT, false, BTNS_BUTTON, nullptr},
+};
+// The toolbar's images in the order of its buttons: files beside the program, then bitmaps.
+constexpr const char16_t* kNewTaskImage = u"\\Icons\\New_task.png";
+constexpr const char16_t* kSortImages[] = {u"\\Icons\\view_sort_ascending.png",
+                                           u"\\Icons\\view_sort_descending.png"};
+constexpr int kReportBitmaps[] = {IDB_PDF, IDB_HTML, IDB_TEXT};
+
+SCROLLINFO ScrollInfo(HWND scrollBar) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  GetScrollInfo(scrollBar, SB_CTL, &info);
+  return info;
+}
+
+void SetScrollPosition(HWND scrollBar, int position) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_POS;
+  info.nPos = position;
+  SetScrollInfo(scrollBar, SB_CTL, &info, TRUE);
+}
+
+int ClientHeight(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  return rect.bottom;
+}
+
+bool ButtonChecked(HWND toolbar, int button) {
+  return (SendMessageW(toolbar, TB_GETSTATE, button, 0) & TBSTATE_CHECKED) != 0;
+}
+
+void Uncheck(HWND toolbar, int button) {
+  const auto state = static_cast<WORD>(SendMessageW(toolbar, TB_GETSTATE, button, 0));
+  SendMessageW(toolbar, TB_SETSTATE, button, MAKELONG(state & ~TBSTATE_CHECKED, 0));
+}
 
 RECT WindowRectOf(HWND window) {
   RECT rect{};
@@ -42,8 +120,68 @@ bool ListWindow::Create(const std::u16string& title, const WindowRect& rect) {
                       host_.Instance())) {
     return false;
   }
+  CreateToolbar();
+  scrollBar_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, kScrollBarWidth,
+                               0, hwnd(), nullptr, host_.Instance(), nullptr);
+  // Clipping its rows keeps the pane's own paint from covering them.
+  pane_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
+                          0, hwnd(), nullptr, host_.Instance(), nullptr);
+  SetWindowSubclass(pane_, PaneProc, kPaneSubclassId, reinterpret_cast<DWORD_PTR>(this));
   RecordRestoreRect();
   return true;
+}
+
+// A picture that cannot be loaded adds no image, so the following buttons show the images
+// after theirs, as they always have.
+bool ListWindow::CreateToolbar() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  toolbar_ = CreateWindowExW(
+      WS_EX_TOOLWINDOW, TOOLBARCLASSNAMEW, nullptr,
+      WS_CHILD | TBSTYLE_TRANSPARENT | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER, 0, 0,
+      kToolbarWidth, kToolbarHeight, hwnd(), nullptr, host_.Instance(), nullptr);
+  if (!toolbar_) return false;
+  SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+  SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELONG(kToolbarBitmapSize, kToolbarBitmapSize));
+  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+
+  images_.reset(ImageList_Create(kToolbarImageSize, kToolbarImageSize, ILC_COLOR32, 0, 1));
+  std::vector<std::u16string> files;
+  if (!list_.IsLog()) files.push_back(kNewTaskImage);
+  files.insert(files.end(), std::begin(kSortImages), std::end(kSortImages));
+  for (const std::u16string& file : files) {
+    win32::BitmapHandle picture(LoadPngBitmap(ProgramFolder() + file));
+    if (picture) ImageList_Add(images_.get(), picture.get(), nullptr);
+  }
+  for (int id : kReportBitmaps) {
+    win32::BitmapHandle picture(
+        static_cast<HBITMAP>(LoadImageW(host_.Instance(), MAKEINTRESOURCEW(id), IMAGE_BITMAP,
+                                        kToolbarImageSize, kToolbarImageSize, 0)));
+    if (picture) ImageList_Add(images_.get(), picture.get(), nullptr);
+  }
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+
+  std::vector<TBBUTTON> buttons;
+  for (const ToolbarButton& button : kToolbarButtons) {
+    if (button.taskWindowsOnly && list_.IsLog()) continue;
+    TBBUTTON tb{};
+    tb.iBitmap = static_cast<int>(buttons.size());
+    tb.idCommand = button.command;
+    tb.fsState = TBSTATE_ENABLED;
+    tb.fsStyle = button.style;
+    buttons.push_back(tb);
+  }
+  SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+  CheckSortButtons();
+  ShowWindow(toolbar_, SW_SHOW);
+  return true;
+}
+
+// The loaded settings: a list is made after its settings are read.
+void ListWindow::CheckSortButtons() {
+  SendMessageW(toolbar_, TB_CHECKBUTTON, IDT_SORT_DESCENT, list_.sortDescent == 1);
+  SendMessageW(toolbar_, TB_CHECKBUTTON, IDT_SORT_ASCENT, list_.sortAscent == 1);
 }
 
 std::u16string ListWindow::Title() const {
@@ -65,11 +203,90 @@ void ListWindow::Show(bool show) {
   ShowWindow(hwnd(), show ? SW_SHOW : SW_HIDE);
 }
 
-std::unique_ptr<TaskRow> ListWindow::CreateRow(TaskItem&, bool) {
-  return nullptr;
+// A row the system refuses to make leaves its task without controls: the task stays in the
+// list, is saved and reported, and the window says so once.
+std::unique_ptr<TaskRow> ListWindow::CreateRow(TaskItem& item, bool logRow) {
+  std::unique_ptr<TaskRowWindow> row = TaskRowWindow::Create(item, *this, logRow);
+  if (!row && !rowFailureShown_) {
+    rowFailureShown_ = true;
+    host_.TheWorkspace().host.ShowError(win32::FromWide(kRowFailureMessage));
+  }
+  return row;
 }
 
-void ListWindow::TasksChanged() {}
+void ListWindow::TasksChanged() {
+  LayoutTasks();
+  RefreshTasks();
+}
+
+void ListWindow::LayoutTasks() {
+  if (!pane_) return;
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const int width = client.right;
+  const int height = client.bottom;
+  const int toolbar = ClientHeight(toolbar_);
+  const int content = kRowHeight * static_cast<int>(list_.tasks.size()) + toolbar;
+  if (content > height) {
+    RECT bar{};
+    GetClientRect(scrollBar_, &bar);
+    const int barWidth = bar.right;
+    SetWindowPos(scrollBar_, nullptr, width - barWidth, toolbar, barWidth, height - toolbar,
+                 SWP_NOZORDER | SWP_NOREDRAW);
+    SetWindowPos(pane_, nullptr, 0, toolbar, width - barWidth, height - toolbar, SWP_NOZORDER);
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_POS;
+    GetScrollInfo(scrollBar_, SB_CTL, &info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = content - height + kRowHeight;
+    info.nPage = kRowHeight;
+    info.nPos = std::min(info.nPos, info.nMax);
+    SetScrollInfo(scrollBar_, SB_CTL, &info, TRUE);
+    ShowWindow(scrollBar_, SW_SHOW);
+  } else {
+    // The hidden bar keeps no range or position, so the wheel cannot shift rows that fit.
+    ShowWindow(scrollBar_, SW_HIDE);
+    SetWindowPos(pane_, nullptr, 0, toolbar, width, height - toolbar, SWP_NOZORDER);
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    SetScrollInfo(scrollBar_, SB_CTL, &info, FALSE);
+  }
+  PositionTasks();
+}
+
+int ListWindow::ScrollPosition() const {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_POS;
+  GetScrollInfo(scrollBar_, SB_CTL, &info);
+  return info.nPos;
+}
+
+void ListWindow::PositionTasks() {
+  RECT pane{};
+  GetClientRect(pane_, &pane);
+  const int position = ScrollPosition();
+  int k = 0;
+  for (const auto& item : list_.tasks) {
+    auto* row = static_cast<TaskRowWindow*>(item->row());
+    if (!row) continue;
+    const int top = kRowHeight * k - position;
+    row->Place(RECT{0, top, pane.right, top + kRowHeight});
+    ++k;
+  }
+}
+
+void ListWindow::RefreshTasks() {
+  for (const auto& item : list_.tasks) {
+    auto* row = static_cast<TaskRowWindow*>(item->row());
+    if (!row) continue;
+    row->UpdateTimer(TimeUntil(item->task.deadline));
+    row->Refresh();
+  }
+}
 
 void ListWindow::RecordRestoreRect() {
   const WindowRect rect = Rect();
@@ -98,6 +315,10 @@ LRESULT ListWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE: return OnClose();
     case WM_DESTROY: return 0;
     case WM_MDIACTIVATE: return OnMdiActivate();
+    case WM_VSCROLL: return OnVScroll(wParam, lParam);
+    case WM_MOUSEWHEEL: return OnMouseWheel(wParam);
+    case WM_NOTIFY: return OnNotify(msg, wParam, lParam);
+    case WM_COMMAND: return OnCommand(msg, wParam, lParam);
     default: return DefaultHandling(msg, wParam, lParam);
   }
 }
@@ -119,7 +340,16 @@ LRESULT ListWindow::OnSize(UINT msg, WPARAM wParam, LPARAM lParam) {
                    static_cast<int>(restoreRect_.height), SWP_NOZORDER);
     }
   }
-  if (!minimized_ && IsWindowVisible(hwnd())) TasksChanged();
+  if (!minimized_ && IsWindowVisible(hwnd())) {
+    SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
+    LayoutTasks();
+    SetWindowPos(toolbar_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
+    RefreshTasks();
+    SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    UpdateWindow(hwnd());
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_NOERASE);
+  }
   return DefaultHandling(msg, wParam, lParam);
 }
 
@@ -138,6 +368,166 @@ LRESULT ListWindow::OnClose() {
 LRESULT ListWindow::OnMdiActivate() {
   DrawMenuBar(host_.Frame());
   return 0;
+}
+
+LRESULT ListWindow::OnVScroll(WPARAM wParam, LPARAM lParam) {
+  if (reinterpret_cast<HWND>(lParam) != scrollBar_)
+    return DefaultHandling(WM_VSCROLL, wParam, lParam);
+  const SCROLLINFO info = ScrollInfo(scrollBar_);
+  int position = info.nPos;
+  switch (LOWORD(wParam)) {
+    case SB_LINEUP: position -= 1; break;
+    case SB_LINEDOWN: position += 1; break;
+    case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
+    case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
+    case SB_THUMBTRACK: position = info.nTrackPos; break;
+  }
+  SetScrollPosition(scrollBar_, position);
+  PositionTasks();
+  RefreshTasks();
+  return 0;
+}
+
+// Every notch moves 20 pixels, whatever the wheel's delta.
+LRESULT ListWindow::OnMouseWheel(WPARAM wParam) {
+  const SCROLLINFO info = ScrollInfo(scrollBar_);
+  int position = info.nPos;
+  if (GET_WHEEL_DELTA_WPARAM(wParam) < 0) {
+    if (position == info.nMax) return 1;
+    position = position >= info.nMax - kWheelStep ? info.nMax : position + kWheelStep;
+  } else {
+    if (position == 0) return 1;
+    position = position <= kWheelStep ? 0 : position - kWheelStep;
+  }
+  SetScrollPosition(scrollBar_, position);
+  PositionTasks();
+  return 1;
+}
+
+LRESULT ListWindow::OnNotify(UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto& header = *reinterpret_cast<NMHDR*>(lParam);
+  if (header.code == TBN_DROPDOWN) {
+    ShowSortMenu(reinterpret_cast<NMTOOLBARW&>(header).iItem);
+    return TBDDRET_DEFAULT;
+  }
+  if (header.code == TTN_GETDISPINFOW) {
+    for (const ToolbarButton& button : kToolbarButtons) {
+      if (button.tooltip && header.idFrom == static_cast<UINT_PTR>(button.command)) {
+        reinterpret_cast<NMTTDISPINFOW&>(header).lpszText = const_cast<wchar_t*>(button.tooltip);
+      }
+    }
+  }
+  return DefaultHandling(msg, wParam, lParam);
+}
+
+// Under the sort button: the sort keys, "Solved Time" among them in a log window, the current
+// one checked.
+void ListWindow::ShowSortMenu(int button) {
+  RECT rect{};
+  SendMessageW(toolbar_, TB_GETRECT, button, reinterpret_cast<LPARAM>(&rect));
+  MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  win32::MenuHandle menu(LoadMenuW(host_.Instance(), MAKEINTRESOURCEW(IDR_SORTMENU)));
+  HMENU popup = GetSubMenu(menu.get(), 0);
+  if (!popup) return;
+  if (list_.IsLog()) {
+    InsertMenuW(popup, 2, MF_BYPOSITION | MF_STRING, IDM_SORT_SOLVED_TIME, L"Solved Time");
+  }
+  for (const SortMenuItem& item : SortMenuItems(list_)) {
+    if (item.checked) CheckMenuItem(popup, item.commandId, MF_BYCOMMAND | MF_CHECKED);
+  }
+  TPMPARAMS exclude{sizeof(exclude), rect};
+  TrackPopupMenuEx(popup, TPM_VERTICAL, rect.left, rect.bottom, hwnd(), &exclude);
+}
+
+LRESULT ListWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
+  static constexpr ListCommand kCommands[] = {
+      {IDT_SORT_ASCENT, &ListWindow::OnSortAscent}, {IDT_SORT_DESCENT, &ListWindow::OnSortDescent},
+      {IDT_REPORT_PDF, &ListWindow::OnPdfReport},   {IDT_REPORT_TEXT, &ListWindow::OnTextReport},
+      {IDT_REPORT_HTML, &ListWindow::OnHtmlReport},
+  };
+  const WORD id = LOWORD(wParam);
+  for (const ListCommand& command : kCommands) {
+    if (command.id == id) {
+      (this->*command.handler)();
+      return 0;
+    }
+  }
+  if (const auto sortType = SortTypeForCommand(id)) {
+    ChooseSortKey(list_, *sortType);
+    return 0;
+  }
+  return DefaultHandling(msg, wParam, lParam);
+}
+
+void ListWindow::OnSortAscent() {
+  const bool pressed = ButtonChecked(toolbar_, IDT_SORT_ASCENT);
+  if (pressed && ButtonChecked(toolbar_, IDT_SORT_DESCENT)) Uncheck(toolbar_, IDT_SORT_DESCENT);
+  PressSortAscent(list_, pressed);
+}
+
+void ListWindow::OnSortDescent() {
+  const bool pressed = ButtonChecked(toolbar_, IDT_SORT_DESCENT);
+  if (pressed && ButtonChecked(toolbar_, IDT_SORT_ASCENT)) Uncheck(toolbar_, IDT_SORT_ASCENT);
+  PressSortDescent(list_, pressed);
+}
+
+void ListWindow::OnPdfReport() {
+  ExportPdf(list_, host_.ReportFolder());
+}
+
+void ListWindow::OnTextReport() {
+  ExportText(list_, host_.ReportFolder());
+}
+
+void ListWindow::OnHtmlReport() {
+  ExportHtml(list_, host_.ReportFolder());
+}
+
+LRESULT CALLBACK ListWindow::PaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR data) {
+  auto* window = reinterpret_cast<ListWindow*>(data);
+  switch (msg) {
+    case WM_ERASEBKGND: return 1;
+    case WM_MOUSEMOVE: return 1;
+    case WM_PAINT: return window->OnPanePaint();
+    case WM_COMMAND: return window->OnPaneCommand(wParam, lParam);
+    case WM_NCDESTROY: RemoveWindowSubclass(pane, PaneProc, kPaneSubclassId); break;
+  }
+  return DefSubclassProc(pane, msg, wParam, lParam);
+}
+
+LRESULT ListWindow::OnPanePaint() {
+  RefreshTasks();
+  win32::PaintDc paint(pane_);
+  RECT client{};
+  GetClientRect(pane_, &client);
+  win32::MemoryDc memory(CreateCompatibleDC(paint.get()));
+  win32::BitmapHandle image(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
+  if (!memory || !image) return 1;
+  win32::ScopedSelect select(memory.get(), image.get());
+  win32::BrushHandle brush(CreateSolidBrush(GetSysColor(COLOR_GRAYTEXT)));
+  FillRect(memory.get(), &client, brush.get());
+  BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+  return 1;
+}
+
+// The row buttons have no id and send only clicks. The item may be gone afterwards.
+LRESULT ListWindow::OnPaneCommand(WPARAM wParam, LPARAM lParam) {
+  const auto sender = reinterpret_cast<HWND>(lParam);
+  TaskRowWindow* row = sender ? TaskRowWindow::FromButton(sender) : nullptr;
+  if (LOWORD(wParam) != 0 || !row) return 0;
+  TaskItem& item = row->item();
+  Workspace& ws = host_.TheWorkspace();
+  if (sender == row->checkButton()) {
+    CheckButtonPressed(ws, item);
+  } else if (sender == row->crossButton()) {
+    CrossButtonPressed(ws, item);
+  }
+  return 0;
+}
+
+ListWindow* ListWindow::FromWindow(HWND window) {
+  return dynamic_cast<ListWindow*>(WindowBase::FromHandle(window));
 }
 
 ListWindow& Win32View(const CGenWindow& list) {

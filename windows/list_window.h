@@ -9,6 +9,8 @@
 
 #include "model/list_window.h"
 #include "model/window_seam.h"
+#include "model/workspace_model.h"
+#include "windows/win32/owners.h"
 #include "windows/win32/window_base.h"
 
 namespace qv {
@@ -21,6 +23,12 @@ class ListWindowHost {
   virtual HWND Frame() const = 0;
   // The window hid itself: its "Task Windows" item loses its check mark.
   virtual void UncheckTaskWindow(HWND window) = 0;
+  virtual Workspace& TheWorkspace() = 0;
+  // The icons of every row's check and cross buttons; either may be null.
+  virtual HICON CheckIcon() const = 0;
+  virtual HICON CrossIcon() const = 0;
+  // Where the toolbar's reports are written.
+  virtual std::u16string ReportFolder() const = 0;
 
  protected:
   ~ListWindowHost() = default;
@@ -52,6 +60,13 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   std::unique_ptr<TaskRow> CreateRow(TaskItem& item, bool logRow) override;
   void TasksChanged() override;
 
+  // Sizes the pane and the scroll bar to the window and places every row; PositionTasks only
+  // places the rows for the scroll position.
+  void LayoutTasks();
+  void PositionTasks();
+  // Every row's name, blink timer and buttons, shown and repainted.
+  void RefreshTasks();
+
   void RecordRestoreRect();
   // Multiplies the stored rectangle and, unless the window is minimized or maximized, moves
   // the window there (floor of the place, ceiling of the size).
@@ -60,6 +75,14 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   bool minimized() const { return minimized_; }
   bool maximized() const { return maximized_; }
   const RestoreRect& restoreRect() const { return restoreRect_; }
+  HWND pane() const { return pane_; }
+  HWND toolbar() const { return toolbar_; }
+  HWND scrollBar() const { return scrollBar_; }
+  CGenWindow& list() const { return list_; }
+  ListWindowHost& host() const { return host_; }
+
+  // The list window a window is, or null.
+  static ListWindow* FromWindow(HWND window);
 
  private:
   static bool RegisterClassFor(HINSTANCE instance, bool log);
@@ -70,9 +93,34 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   LRESULT OnSizingOrMoving(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnClose();
   LRESULT OnMdiActivate();
+  LRESULT OnVScroll(WPARAM wParam, LPARAM lParam);
+  LRESULT OnMouseWheel(WPARAM wParam);
+  LRESULT OnNotify(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCommand(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  bool CreateToolbar();
+  void CheckSortButtons();
+  void ShowSortMenu(int button);
+  void OnNewTask();
+  void OnSortAscent();
+  void OnSortDescent();
+  void OnPdfReport();
+  void OnTextReport();
+  void OnHtmlReport();
+  int ScrollPosition() const;
+
+  static LRESULT CALLBACK PaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR window);
+  LRESULT OnPanePaint();
+  LRESULT OnPaneCommand(WPARAM wParam, LPARAM lParam);
 
   ListWindowHost& host_;
   CGenWindow& list_;
+  HWND toolbar_ = nullptr;  // children: they go with the window
+  HWND scrollBar_ = nullptr;
+  HWND pane_ = nullptr;
+  win32::ImageListHandle images_;
+  bool rowFailureShown_ = false;
   bool minimized_ = false;
   bool maximized_ = false;
   RestoreRect restoreRect_;

@@ -208,8 +208,9 @@ TEST_F(ClosingTasks, ADropMovesTheTaskToTheEndOfTheTargetList) {
   AddNewTask(hot, Task(u"B"));
   AppendTaskCopy(work, Task(u"C"));
   TaskItem& a = *hot.tasks[0];
+  // On its own list the task becomes the last one.
   MoveTaskToList(a, hot);
-  EXPECT_EQ(Names(hot), (std::vector<std::u16string>{u"A", u"B"}));
+  EXPECT_EQ(Names(hot), (std::vector<std::u16string>{u"B", u"A"}));
   MoveTaskToList(a, work);
   EXPECT_EQ(Names(hot), std::vector<std::u16string>{u"B"});
   EXPECT_EQ(Names(work), (std::vector<std::u16string>{u"C", u"A"}));

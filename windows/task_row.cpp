@@ -1,0 +1,315 @@
+#include "windows/task_row.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <cmath>
+
+#include "resources/resource.h"
+#include "windows/list_window.h"
+#include "windows/row_text.h"
+#include "windows/win32/convert.h"
+
+namespace qv {
+namespace {
+
+constexpr int kSquare = 30;  // the check and cross buttons are squares as high as a row
+constexpr UINT kBlinkMs = 2;
+constexpr int kMainTipWidth = 600;
+constexpr int kCheckTipWidth = 150;
+constexpr int kMainTipShowMs = 30000;
+constexpr int kTintBorder = 2;
+constexpr UINT_PTR kSubclassId = 1;
+
+// Every tooltip shows from here; a text never runs past it.
+std::array<wchar_t, kTooltipBufferChars> tooltipBuffer;
+
+int controlsLeft = -1;  // below 0: no limit
+
+HWND MakeControl(const wchar_t* className, DWORD exStyle, DWORD style, HWND parent,
+                 HWND owner = nullptr) {
+  if (controlsLeft == 0) return nullptr;
+  if (controlsLeft > 0) --controlsLeft;
+  const bool popup = (style & WS_POPUP) != 0;
+  return CreateWindowExW(
+      exStyle, className, L"", style, popup ? CW_USEDEFAULT : 0, popup ? CW_USEDEFAULT : 0,
+      popup ? CW_USEDEFAULT : 0, popup ? CW_USEDEFAULT : 0, popup ? owner : parent, nullptr,
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+}
+
+// The tip of a tool button: its text is asked for each time it shows.
+win32::WindowHandle MakeTooltip(HWND button) {
+  win32::WindowHandle tip(
+      MakeControl(TOOLTIPS_CLASSW, 0, WS_POPUP | TTS_ALWAYSTIP, button, button));
+  if (!tip) return tip;
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_CENTERTIP | TTF_SUBCLASS;
+  tool.hwnd = button;
+  tool.uId = reinterpret_cast<UINT_PTR>(button);
+  tool.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(tip.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  return tip;
+}
+
+void HandOut(NMHDR& header, const std::u16string& text) {
+  tooltipBuffer.fill(L'\0');
+  const std::size_t length = std::min(text.size(), tooltipBuffer.size() - 1);
+  std::copy_n(text.data(), length, tooltipBuffer.begin());
+  reinterpret_cast<NMTTDISPINFOW&>(header).lpszText = tooltipBuffer.data();
+}
+
+std::uint8_t Scaled(std::uint32_t red, std::int32_t factor) {
+  return static_cast<std::uint8_t>(
+      static_cast<std::int32_t>(std::floor(static_cast<double>(red) * factor / 255.0 + 0.5)));
+}
+
+}  // namespace
+
+void TintPureRed(std::uint32_t* pixels, int width, int height, std::int32_t level) {
+  for (int y = kTintBorder; y < height - kTintBorder; ++y) {
+    std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * width;
+    for (int x = kTintBorder; x < width - kTintBorder; ++x) {
+      const std::uint32_t pixel = row[x];
+      const std::uint32_t red = (pixel >> 16) & 0xFF;
+      if (red == 0 || (pixel & 0xFFFF) != 0) continue;
+      std::uint32_t r = red;
+      std::uint32_t g = red;
+      if (level > 255) {
+        r = Scaled(red, 510 - level);
+      } else {
+        g = Scaled(red, level);
+      }
+      row[x] = (pixel & 0xFF000000) | (r << 16) | (g << 8);
+    }
+  }
+}
+
+std::unique_ptr<TaskRowWindow> TaskRowWindow::Create(TaskItem& item, ListWindow& owner,
+                                                     bool logRow) {
+  std::unique_ptr<TaskRowWindow> row(new TaskRowWindow(item, owner));
+  const HWND pane = owner.pane();
+  if (!row->MakeMainButton(pane) || (!logRow && !row->MakeCheckButton(pane)) ||
+      !row->MakeCrossButton(pane)) {
+    return nullptr;
+  }
+  return row;
+}
+
+TaskRowWindow::~TaskRowWindow() {
+  StopTimer();
+  mainTip_.reset();
+  checkTip_.reset();
+  main_.reset();
+  check_.reset();
+  cross_.reset();
+}
+
+bool TaskRowWindow::MakeMainButton(HWND pane) {
+  main_.reset(MakeControl(L"BUTTON", 0, WS_CHILD, pane));
+  if (!main_) return false;
+  font_.reset(CreateFontW(15, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                          VARIABLE_PITCH, L"blb"));
+  SendMessageW(main_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  SetWindowLongPtrW(main_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowSubclass(main_.get(), MainProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  mainTip_ = MakeTooltip(main_.get());
+  return static_cast<bool>(mainTip_);
+}
+
+bool TaskRowWindow::MakeCheckButton(HWND pane) {
+  check_.reset(MakeControl(L"BUTTON", 0, WS_CHILD | BS_ICON, pane));
+  if (!check_) return false;
+  SetWindowLongPtrW(check_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowSubclass(check_.get(), CheckProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SendMessageW(check_.get(), BM_SETIMAGE, IMAGE_ICON,
+               reinterpret_cast<LPARAM>(owner_->host().CheckIcon()));
+  checkTip_ = MakeTooltip(check_.get());
+  return static_cast<bool>(checkTip_);
+}
+
+bool TaskRowWindow::MakeCrossButton(HWND pane) {
+  cross_.reset(MakeControl(L"BUTTON", 0, WS_CHILD | BS_ICON, pane));
+  if (!cross_) return false;
+  SetWindowLongPtrW(cross_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SendMessageW(cross_.get(), BM_SETIMAGE, IMAGE_ICON,
+               reinterpret_cast<LPARAM>(owner_->host().CrossIcon()));
+  return true;
+}
+
+// A check button made for a task dragged in from a log window gets its tooltip too, so that
+// every row of a task window behaves alike.
+void TaskRowWindow::Adopt(CGenWindow& newOwner) {
+  owner_ = &Win32View(newOwner);
+  const HWND pane = owner_->pane();
+  if (!pane) return;
+  if (!check_ && !newOwner.IsLog()) {
+    MakeCheckButton(pane);
+  } else if (check_ && newOwner.IsLog()) {
+    StopTimer();
+    checkTip_.reset();
+    check_.reset();
+  }
+  for (HWND button : {main_.get(), cross_.get(), check_.get()}) {
+    if (button) SetParent(button, pane);
+  }
+}
+
+void TaskRowWindow::Place(const RECT& row) {
+  const int c = check_ ? kSquare : 0;
+  const int height = row.bottom - row.top;
+  if (check_) SetWindowPos(check_.get(), nullptr, 0, row.top, kSquare, height, 0);
+  SetWindowPos(main_.get(), nullptr, row.left + c, row.top, row.right - row.left - c - kSquare,
+               height, 0);
+  SetWindowPos(cross_.get(), nullptr, row.right - row.left - kSquare, row.top, kSquare, height, 0);
+}
+
+// The name is set only when it changed: setting a text repaints the button, and this runs
+// every second for every row.
+void TaskRowWindow::Refresh() {
+  const std::u16string name = item_.task.name.value_or(u"");
+  if (!nameShown_ || name != shownName_) {
+    win32::SetText(main_.get(), name);
+    shownName_ = name;
+    nameShown_ = true;
+  }
+  if (check_) {
+    ShowWindow(check_.get(), SW_SHOW);
+    InvalidateRect(check_.get(), nullptr, FALSE);
+    UpdateWindow(check_.get());
+  }
+  ShowWindow(main_.get(), SW_SHOW);
+  ShowWindow(cross_.get(), SW_SHOW);
+  InvalidateRect(cross_.get(), nullptr, FALSE);
+  UpdateWindow(main_.get());
+  UpdateWindow(cross_.get());
+}
+
+void TaskRowWindow::UpdateTimer(double remaining) {
+  if (!check_) return;
+  if (remaining < 0 && blinkTimer_ == 0) {
+    blinkTimer_ = SetTimer(check_.get(), IDT_BLINK, kBlinkMs, nullptr);
+  } else if (remaining >= 0) {
+    StopTimer();
+  }
+}
+
+void TaskRowWindow::StopTimer() {
+  if (blinkTimer_ != 0 && check_) KillTimer(check_.get(), blinkTimer_);
+  blinkTimer_ = 0;
+}
+
+TaskRowWindow* TaskRowWindow::FromButton(HWND button) {
+  return reinterpret_cast<TaskRowWindow*>(GetWindowLongPtrW(button, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK TaskRowWindow::MainProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR data) {
+  auto* row = reinterpret_cast<TaskRowWindow*>(data);
+  const bool captured = GetCapture() == button;
+  switch (msg) {
+    case WM_LBUTTONDOWN: SetCapture(button); break;
+    case WM_CANCELMODE:
+      if (captured) ReleaseCapture();
+      break;
+    case WM_LBUTTONUP:
+      if (captured) return row->OnMainButtonUp(wParam, lParam);
+      break;
+    case WM_NOTIFY: {
+      auto& header = *reinterpret_cast<NMHDR*>(lParam);
+      if (header.code == TTN_GETDISPINFOW) return row->OnMainTooltip(header, wParam, lParam);
+      break;
+    }
+    case WM_NCDESTROY: RemoveWindowSubclass(button, MainProc, kSubclassId); break;
+  }
+  return DefSubclassProc(button, msg, wParam, lParam);
+}
+
+// A release over the button itself is a click; over a list window's caption, frame or empty
+// pane it moves the task there, to the end; anywhere else it does nothing.
+LRESULT TaskRowWindow::OnMainButtonUp(WPARAM wParam, LPARAM lParam) {
+  const HWND button = main_.get();
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  const HWND under = WindowFromPoint(cursor);
+  if (under == button) return DefSubclassProc(button, WM_LBUTTONUP, wParam, lParam);
+  ReleaseCapture();
+  ListWindow* target = ListWindow::FromWindow(under);
+  if (!target) return DefSubclassProc(button, WM_LBUTTONUP, wParam, lParam);
+  MoveTaskToList(item_, target->list());
+  return 0;
+}
+
+LRESULT TaskRowWindow::OnMainTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam) {
+  SendMessageW(header.hwndFrom, TTM_SETMAXTIPWIDTH, 0, kMainTipWidth);
+  SendMessageW(header.hwndFrom, TTM_SETDELAYTIME, TTDT_AUTOPOP, kMainTipShowMs);
+  HandOut(header, TaskTooltipText(item_.task));
+  return DefSubclassProc(main_.get(), WM_NOTIFY, wParam, lParam);
+}
+
+LRESULT CALLBACK TaskRowWindow::CheckProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR data) {
+  auto* row = reinterpret_cast<TaskRowWindow*>(data);
+  switch (msg) {
+    case WM_ERASEBKGND: return 0;
+    case WM_TIMER:
+      InvalidateRect(button, nullptr, FALSE);
+      UpdateWindow(button);
+      return 0;
+    case WM_PAINT: row->PaintCheck(); return 0;
+    case WM_NOTIFY: {
+      auto& header = *reinterpret_cast<NMHDR*>(lParam);
+      if (header.code == TTN_GETDISPINFOW) return row->OnCheckTooltip(header, wParam, lParam);
+      break;
+    }
+    case WM_NCDESTROY: RemoveWindowSubclass(button, CheckProc, kSubclassId); break;
+  }
+  return DefSubclassProc(button, msg, wParam, lParam);
+}
+
+LRESULT TaskRowWindow::OnCheckTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam) {
+  SendMessageW(header.hwndFrom, TTM_SETMAXTIPWIDTH, 0, kCheckTipWidth);
+  HandOut(header, DeadlineTooltipText(item_.task));
+  return DefSubclassProc(check_.get(), WM_NOTIFY, wParam, lParam);
+}
+
+// The button paints its face and icon into a 32-bit image of its own; the icon's pure-red
+// pixels are tinted there and the result goes to the screen in one copy.
+void TaskRowWindow::PaintCheck() {
+  const HWND button = check_.get();
+  win32::PaintDc paint(button);
+  RECT client{};
+  GetClientRect(button, &client);
+  const int width = client.right;
+  const int height = client.bottom;
+  if (width <= 0 || height <= 0) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  win32::BitmapHandle image(
+      CreateDIBSection(paint.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win32::MemoryDc memory(CreateCompatibleDC(paint.get()));
+  if (!image || !memory) return;
+  win32::ScopedSelect select(memory.get(), image.get());
+  DefSubclassProc(button, WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
+  GdiFlush();
+  TintPureRed(static_cast<std::uint32_t*>(bits), width, height,
+              deadlineLevel(item_.task, item_.owner().colourSpan));
+  BitBlt(paint.get(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+}
+
+ScopedRowControlLimit::ScopedRowControlLimit(int left) {
+  controlsLeft = left;
+}
+
+ScopedRowControlLimit::~ScopedRowControlLimit() {
+  controlsLeft = -1;
+}
+
+}  // namespace qv

@@ -1,0 +1,86 @@
+#pragma once
+// The controls of one task's row in a list window's pane: the check mark (task windows only),
+// tinted by the time left and blinking once the deadline has passed; the main button with the
+// task's name, which opens the editor when clicked and moves the task when dragged onto
+// another list window; and the cross.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "model/task_item.h"
+#include "windows/win32/owners.h"
+
+namespace qv {
+
+class ListWindow;
+
+// The pure-red pixels of a 32-bit top-down image (0x00RRGGBB), inside a border of two pixels,
+// tinted for a deadline level: 0 red, 255 yellow, 510 green.
+void TintPureRed(std::uint32_t* pixels, int width, int height, std::int32_t level);
+
+class TaskRowWindow final : public TaskRow {
+ public:
+  // Null when a control cannot be made; then whatever was made is gone again.
+  static std::unique_ptr<TaskRowWindow> Create(TaskItem& item, ListWindow& owner, bool logRow);
+  ~TaskRowWindow() override;
+
+  void Adopt(CGenWindow& newOwner) override;
+  // Lays the buttons out in the row's rectangle in pane coordinates.
+  void Place(const RECT& row);
+  // The name on the main button, and every button shown and repainted.
+  void Refresh();
+  // The blink timer runs while the deadline has passed (remaining time below 0).
+  void UpdateTimer(double remaining);
+
+  TaskItem& item() const { return item_; }
+  HWND mainButton() const { return main_.get(); }
+  HWND checkButton() const { return check_.get(); }
+  HWND crossButton() const { return cross_.get(); }
+  bool blinking() const { return blinkTimer_ != 0; }
+
+  // The row whose button this is, or null.
+  static TaskRowWindow* FromButton(HWND button);
+
+ private:
+  TaskRowWindow(TaskItem& item, ListWindow& owner) : item_(item), owner_(&owner) {}
+  bool MakeMainButton(HWND pane);
+  bool MakeCheckButton(HWND pane);
+  bool MakeCrossButton(HWND pane);
+  void StopTimer();
+
+  static LRESULT CALLBACK MainProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR row);
+  static LRESULT CALLBACK CheckProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR row);
+  LRESULT OnMainButtonUp(WPARAM wParam, LPARAM lParam);
+  LRESULT OnMainTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCheckTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam);
+  void PaintCheck();
+
+  TaskItem& item_;
+  ListWindow* owner_;
+  win32::WindowHandle mainTip_;
+  win32::WindowHandle checkTip_;
+  win32::WindowHandle main_;
+  win32::WindowHandle check_;
+  win32::WindowHandle cross_;
+  win32::FontHandle font_;
+  std::u16string shownName_;
+  bool nameShown_ = false;
+  UINT_PTR blinkTimer_ = 0;
+};
+
+// For tests of a system that refuses windows: while it lives, only the given number of row
+// controls are made, and every later one fails as on a full window quota. One at a time.
+class ScopedRowControlLimit {
+ public:
+  explicit ScopedRowControlLimit(int controlsLeft);
+  ~ScopedRowControlLimit();
+  ScopedRowControlLimit(const ScopedRowControlLimit&) = delete;
+  ScopedRowControlLimit& operator=(const ScopedRowControlLimit&) = delete;
+};
+
+}  // namespace qv
