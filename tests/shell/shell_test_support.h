@@ -23,22 +23,25 @@ inline HINSTANCE Instance() {
   return GetModuleHandleW(nullptr);
 }
 
-// Answers the next dialog with this caption from a thread of its own, while the test's thread
-// sits in the dialog's modal loop (which serves the messages sent from here).
+// Answers the next dialog with this caption (or, with every, each one until it goes) from a
+// thread of its own, while the test's thread sits in the dialog's modal loop (which serves the
+// messages sent from here).
 class DialogAnswerer {
  public:
   using Answer = std::function<void(HWND dialog)>;
-  DialogAnswerer(std::wstring caption, Answer answer)
-      : thread_([this, caption = std::move(caption), answer = std::move(answer)] {
-          for (int i = 0; i < 1000 && !stop_; ++i) {
+  DialogAnswerer(std::wstring caption, Answer answer, bool every = false)
+      : thread_([this, every, caption = std::move(caption), answer = std::move(answer)] {
+          HWND answeredLast = nullptr;
+          for (int i = 0; (every || i < 1000) && !stop_; ++i) {
             HWND dialog = FindWindowW(L"#32770", caption.c_str());
-            if (dialog && IsWindowVisible(dialog)) {
+            if (dialog && dialog != answeredLast && IsWindowVisible(dialog)) {
               wchar_t buffer[2048] = {};
               GetDlgItemTextW(dialog, 0xFFFF, buffer, 2048);  // a message box's text
               text_ = win32::FromWide(buffer);
               answer(dialog);
-              answered_ = true;
-              return;
+              answeredLast = dialog;
+              ++answers_;
+              if (!every) return;
             }
             Sleep(10);
           }
@@ -47,12 +50,13 @@ class DialogAnswerer {
     stop_ = true;
     thread_.join();
   }
-  bool answered() const { return answered_; }
+  bool answered() const { return answers_ > 0; }
+  int answers() const { return answers_; }
   const std::u16string& text() const { return text_; }
 
  private:
   std::atomic<bool> stop_{false};
-  std::atomic<bool> answered_{false};
+  std::atomic<int> answers_{0};
   std::u16string text_;
   std::thread thread_;
 };
