@@ -319,5 +319,51 @@ TEST_F(ListWindows, ReportButtonsWriteTheirFiles) {
   EXPECT_TRUE(std::filesystem::exists(NativePath(folder + u"\\Hot Tasks.pdf")));
 }
 
+using EndToEnd = StartedFrame;
+
+std::u16string TaskXml(const char16_t* name, int priority) {
+  return u"<Task TaskDescr=\"" + std::u16string(name) + u"\" TaskListPriority=\"" +
+         FormatInt(priority) + u"\" DT1b=\"2027\" DT2b=\"1\" DT3b=\"1\"/>";
+}
+
+TEST_F(EndToEnd, ASavedListShowsItsRowsSortedAndKeepsWhatTheUserDid) {
+  ASSERT_EQ(SHCreateDirectory(Paths().userDataFolder), kErrorSuccess);
+  WriteUtf16File(
+      WorkspaceFile(),
+      u"<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Root>\r\n"
+      u"<TaskList TaskListName=\"Work\" TaskListType=\"1\" TaskListVisible=\"1\" "
+      u"TaskListSizeCX=\"400\" TaskListSizeCY=\"300\" TaskListSortDescent=\"1\" "
+      u"TaskListSortType=\"3\"><TaskList>" +
+          TaskXml(u"B", 50) + TaskXml(u"C", 90) + TaskXml(u"A", 10) +
+          u"</TaskList><LogLinks><LogLink LogListLinkName=\"Done\"/></LogLinks></TaskList>\r\n"
+          u"<LogList TaskListName=\"Done\" TaskListType=\"4\" TaskListVisible=\"1\">"
+          u"<TaskList/><LogLinks/></LogList>\r\n</Root>\r\n");
+  Start();
+  CGenWindow& work = List(0);
+  std::vector<std::u16string> shown;
+  for (const auto& item : work.tasks) {
+    shown.push_back(win32::WindowText(static_cast<TaskRowWindow*>(item->row())->mainButton()));
+  }
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"A", u"B", u"C"}));
+  const HWND toolbar = Win32View(work).toolbar();
+  EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONCHECKED, IDT_SORT_DESCENT, 0));
+  EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONCHECKED, IDT_SORT_ASCENT, 0));
+
+  SendMessageW(static_cast<TaskRowWindow*>(work.tasks[1]->row())->checkButton(), BM_CLICK, 0, 0);
+  Command(IDM_EXIT);
+  HeadlessHost host;
+  Workspace saved(host);
+  ASSERT_TRUE(LoadWorkspace(saved, WorkspaceFile()));
+  const auto names = [](const CGenWindow& list) {
+    std::vector<std::u16string> out;
+    for (const auto& item : list.tasks) out.push_back(*item->task.name);
+    return out;
+  };
+  EXPECT_EQ(names(*saved.ListWindows[0]->window), (std::vector<std::u16string>{u"A", u"C"}));
+  EXPECT_EQ(names(*saved.ListWindows[1]->window), std::vector<std::u16string>{u"B"});
+  EXPECT_EQ(saved.ListWindows[1]->window->tasks[0]->task.state,
+            static_cast<std::uint32_t>(TaskState::Solved));
+}
+
 }  // namespace
 }  // namespace qv::test
