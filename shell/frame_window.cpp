@@ -7,16 +7,12 @@
 
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "windows/win32/command_table.h"
 #include "windows/win32/convert.h"
 #include "workspace/workspace_file.h"
 
 namespace qv {
 namespace {
-
-struct FrameCommand {
-  WORD id;
-  void (FrameWindow::*handler)();
-};
 
 constexpr UINT kRefreshPeriodMs = 1000;
 // Below this client size (a minimised frame reports 0 x 0) the list windows are not scaled.
@@ -62,6 +58,29 @@ std::wstring Filter(bool withAllFiles) {
   }
   filter += L'\0';
   return filter;
+}
+
+// The Load or Save dialog; the chosen path, or none when it was cancelled.
+NullableText ChooseWorkspaceFile(HWND owner, bool saving) {
+  std::array<wchar_t, kFileNameChars> file{};
+  if (saving) lstrcpynW(file.data(), L"*.xml", file.size());
+  const std::wstring filter = Filter(!saving);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = file.size();
+  if (saving) {
+    ofn.lpstrTitle = L"Save Workspace";
+    ofn.lpstrDefExt = L"xml";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  } else {
+    ofn.lpstrTitle = L"Load Workspace";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  }
+  if (!(saving ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
+  return win32::FromWide(file.data());
 }
 
 }  // namespace
@@ -284,7 +303,7 @@ LRESULT FrameWindow::OnEndSession(bool ending) {
 }
 
 LRESULT FrameWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
-  static constexpr FrameCommand kCommands[] = {
+  static constexpr win32::Command<FrameWindow> kCommands[] = {
       {IDM_EXIT, &FrameWindow::OnExit},
       {IDM_CASCADE, &FrameWindow::OnCascade},
       {IDM_TILE, &FrameWindow::OnTile},
@@ -294,12 +313,7 @@ LRESULT FrameWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
       {IDM_SAVE_WORKSPACE, &FrameWindow::OnSaveWorkspace},
   };
   const WORD id = LOWORD(wParam);
-  for (const FrameCommand& command : kCommands) {
-    if (command.id == id) {
-      (this->*command.handler)();
-      return 0;
-    }
-  }
+  if (win32::RunCommand<FrameWindow>(kCommands, id, *this)) return 0;
   // The list windows' ids are looked up, not taken from a range: after removals they need not
   // be consecutive.
   if (FindEntryByCommandId(workspace_, id)) {
@@ -336,22 +350,12 @@ void FrameWindow::OnNewWorkspace() {
 // The chosen file is read whole before anything is cleared: a file that cannot be loaded
 // leaves the workspace as it was, so the save at exit cannot replace it with nothing.
 void FrameWindow::OnLoadWorkspace() {
-  std::array<wchar_t, kFileNameChars> file{};
-  const std::wstring filter = Filter(true);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = hwnd();
-  ofn.lpstrFilter = filter.c_str();
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = file.size();
-  ofn.lpstrTitle = L"Load Workspace";
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return;
-  const std::u16string path = win32::FromWide(file.data());
+  const NullableText path = ChooseWorkspaceFile(hwnd(), false);
+  if (!path) return;
   XmlParseResult result;
-  const XmlNode root = ReadWorkspaceFile(path, &result);
+  const XmlNode root = ReadWorkspaceFile(*path, &result);
   if (root.IsEmpty()) {
-    ShowError(WorkspaceErrorText(true, path, result));
+    ShowError(WorkspaceErrorText(true, *path, result));
     return;
   }
   ClearWorkspace(workspace_);
@@ -359,23 +363,11 @@ void FrameWindow::OnLoadWorkspace() {
 }
 
 void FrameWindow::OnSaveWorkspace() {
-  std::array<wchar_t, kFileNameChars> file{};
-  lstrcpynW(file.data(), L"*.xml", file.size());
-  const std::wstring filter = Filter(false);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = hwnd();
-  ofn.lpstrFilter = filter.c_str();
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = file.size();
-  ofn.lpstrTitle = L"Save Workspace";
-  ofn.lpstrDefExt = L"xml";
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-  if (!GetSaveFileNameW(&ofn)) return;
-  const std::u16string path = win32::FromWide(file.data());
+  const NullableText path = ChooseWorkspaceFile(hwnd(), true);
+  if (!path) return;
   XmlParseResult result;
-  result.error = SaveWorkspace(workspace_, path);
-  if (result.error != XmlError::NoError) ShowError(WorkspaceErrorText(false, path, result));
+  result.error = SaveWorkspace(workspace_, *path);
+  if (result.error != XmlError::NoError) ShowError(WorkspaceErrorText(false, *path, result));
 }
 
 void FrameWindow::ToggleTaskWindow(std::uint32_t commandId) {

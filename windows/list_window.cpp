@@ -12,6 +12,7 @@
 #include "reports/text_reports.h"
 #include "resources/resource.h"
 #include "windows/task_row.h"
+#include "windows/win32/command_table.h"
 #include "windows/win32/convert.h"
 
 namespace qv {
@@ -31,11 +32,6 @@ constexpr UINT_PTR kPaneSubclassId = 1;
 constexpr wchar_t kRowFailureMessage[] =
     L"Some tasks of this list cannot be shown: the system refused to make more windows.\n"
     L"They are kept, and saved with the workspace.";
-
-struct ListCommand {
-  WORD id;
-  void (ListWindow::*handler)();
-};
 
 struct ToolbarButton {
   int command;
@@ -440,18 +436,13 @@ void ListWindow::ShowSortMenu(int button) {
 }
 
 LRESULT ListWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
-  static constexpr ListCommand kCommands[] = {
+  static constexpr win32::Command<ListWindow> kCommands[] = {
       {IDT_SORT_ASCENT, &ListWindow::OnSortAscent}, {IDT_SORT_DESCENT, &ListWindow::OnSortDescent},
       {IDT_REPORT_PDF, &ListWindow::OnPdfReport},   {IDT_REPORT_TEXT, &ListWindow::OnTextReport},
       {IDT_REPORT_HTML, &ListWindow::OnHtmlReport},
   };
   const WORD id = LOWORD(wParam);
-  for (const ListCommand& command : kCommands) {
-    if (command.id == id) {
-      (this->*command.handler)();
-      return 0;
-    }
-  }
+  if (win32::RunCommand<ListWindow>(kCommands, id, *this)) return 0;
   if (const auto sortType = SortTypeForCommand(id)) {
     ChooseSortKey(list_, *sortType);
     return 0;
