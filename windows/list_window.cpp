@@ -11,6 +11,7 @@
 #include "reports/pdf_report.h"
 #include "reports/text_reports.h"
 #include "resources/resource.h"
+#include "windows/task_editor.h"
 #include "windows/task_row.h"
 #include "windows/win32/command_table.h"
 #include "windows/win32/convert.h"
@@ -28,6 +29,10 @@ constexpr int kToolbarHeight = 48;
 constexpr int kToolbarImageSize = 48;
 constexpr int kToolbarBitmapSize = 32;
 constexpr UINT_PTR kPaneSubclassId = 1;
+constexpr int kNewTaskEditorSize = 500;
+
+// The record a new task is edited in; only one editor is open at a time.
+TaskInfo NewTaskScratch = TaskInfo::Zero();
 
 constexpr wchar_t kRowFailureMessage[] =
     L"Some tasks of this list cannot be shown: the system refused to make more windows.\n"
@@ -363,6 +368,7 @@ LRESULT ListWindow::OnClose() {
 
 LRESULT ListWindow::OnMdiActivate() {
   DrawMenuBar(host_.Frame());
+  NewTaskScratch = TaskInfo::Zero();
   return 0;
 }
 
@@ -437,9 +443,9 @@ void ListWindow::ShowSortMenu(int button) {
 
 LRESULT ListWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
   static constexpr win32::Command<ListWindow> kCommands[] = {
-      {IDT_SORT_ASCENT, &ListWindow::OnSortAscent}, {IDT_SORT_DESCENT, &ListWindow::OnSortDescent},
-      {IDT_REPORT_PDF, &ListWindow::OnPdfReport},   {IDT_REPORT_TEXT, &ListWindow::OnTextReport},
-      {IDT_REPORT_HTML, &ListWindow::OnHtmlReport},
+      {IDT_NEW_TASK, &ListWindow::OnNewTask},         {IDT_SORT_ASCENT, &ListWindow::OnSortAscent},
+      {IDT_SORT_DESCENT, &ListWindow::OnSortDescent}, {IDT_REPORT_PDF, &ListWindow::OnPdfReport},
+      {IDT_REPORT_TEXT, &ListWindow::OnTextReport},   {IDT_REPORT_HTML, &ListWindow::OnHtmlReport},
   };
   const WORD id = LOWORD(wParam);
   if (win32::RunCommand<ListWindow>(kCommands, id, *this)) return 0;
@@ -448,6 +454,15 @@ LRESULT ListWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   return DefaultHandling(msg, wParam, lParam);
+}
+
+void ListWindow::OnNewTask() {
+  NewTaskScratch = TaskInfo::Zero();
+  const RECT window = WindowRectOf(hwnd());
+  NewTaskScratch.editorRect = {window.left, window.top, kNewTaskEditorSize, kNewTaskEditorSize};
+  TaskEditor editor(NewTaskScratch);
+  if (editor.Run(host_.Instance(), hwnd()) != IDOK) return;
+  AddNewTask(list_, NewTaskScratch);
 }
 
 void ListWindow::OnSortAscent() {
@@ -509,7 +524,12 @@ LRESULT ListWindow::OnPaneCommand(WPARAM wParam, LPARAM lParam) {
   if (LOWORD(wParam) != 0 || !row) return 0;
   TaskItem& item = row->item();
   Workspace& ws = host_.TheWorkspace();
-  if (sender == row->checkButton()) {
+  if (sender == row->mainButton()) {
+    TaskEditor editor(item.task);
+    if (editor.Run(host_.Instance(), pane_) != IDOK) return 0;
+    SortTasks(list_);
+    TasksChanged();
+  } else if (sender == row->checkButton()) {
     CheckButtonPressed(ws, item);
   } else if (sender == row->crossButton()) {
     CrossButtonPressed(ws, item);
