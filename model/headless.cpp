@@ -21,6 +21,12 @@ void HeadlessHost::RemoveTaskWindowsItem(std::uint32_t commandId) {
   std::erase_if(menu, [&](const MenuItem& item) { return item.commandId == commandId; });
 }
 
+void HeadlessHost::RenameTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) {
+  for (MenuItem& item : menu) {
+    if (item.commandId == commandId) item.title = title;
+  }
+}
+
 void HeadlessHost::RemoveTaskWindowsMenu() {
   menuExists = false;
   menu.clear();

@@ -47,6 +47,7 @@ class HeadlessHost : public WorkspaceHost {
   }
   void AddTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) override;
   void RemoveTaskWindowsItem(std::uint32_t commandId) override;
+  void RenameTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) override;
   void RemoveTaskWindowsMenu() override;
   void CheckTaskWindowsItem(std::uint32_t commandId, bool checked) override;
   void ShowError(const std::u16string& text) override { errors.push_back(text); }

@@ -66,6 +66,8 @@ class WorkspaceHost {
   // cleared.
   virtual void AddTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) = 0;
   virtual void RemoveTaskWindowsItem(std::uint32_t commandId) = 0;
+  // A renamed window's item takes its new title and keeps its id and check mark.
+  virtual void RenameTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) = 0;
   virtual void RemoveTaskWindowsMenu() = 0;
   virtual void CheckTaskWindowsItem(std::uint32_t commandId, bool checked) = 0;
   // A message box with the caption "Error", owned by the frame.

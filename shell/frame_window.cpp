@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "windows/win32/command_table.h"
 #include "windows/win32/convert.h"
+#include "windows/window_dialogs.h"
 #include "workspace/workspace_file.h"
 
 namespace qv {
@@ -181,6 +182,14 @@ void FrameWindow::RemoveTaskWindowsItem(std::uint32_t commandId) {
   if (taskWindowsMenu_) DeleteMenu(taskWindowsMenu_, commandId, MF_BYCOMMAND);
 }
 
+void FrameWindow::RenameTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) {
+  if (!taskWindowsMenu_) return;
+  // ModifyMenuW sets the check state from its flags: the item's own is carried over.
+  const UINT checked = GetMenuState(taskWindowsMenu_, commandId, MF_BYCOMMAND) & MF_CHECKED;
+  ModifyMenuW(taskWindowsMenu_, commandId, MF_BYCOMMAND | MF_STRING | checked, commandId,
+              win32::Wide(title));
+}
+
 void FrameWindow::RemoveTaskWindowsMenu() {
   if (!taskWindowsMenu_) return;
   const int position = PopupPosition(windowMenu_, taskWindowsMenu_);
@@ -311,6 +320,7 @@ LRESULT FrameWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
       {IDM_NEW_WORKSPACE, &FrameWindow::OnNewWorkspace},
       {IDM_LOAD_WORKSPACE, &FrameWindow::OnLoadWorkspace},
       {IDM_SAVE_WORKSPACE, &FrameWindow::OnSaveWorkspace},
+      {IDM_EDIT_TASK_WINDOWS, &FrameWindow::OnEditTaskWindows},
   };
   const WORD id = LOWORD(wParam);
   if (win32::RunCommand<FrameWindow>(kCommands, id, *this)) return 0;
@@ -368,6 +378,11 @@ void FrameWindow::OnSaveWorkspace() {
   XmlParseResult result;
   result.error = SaveWorkspace(workspace_, *path);
   if (result.error != XmlError::NoError) ShowError(WorkspaceErrorText(false, *path, result));
+}
+
+void FrameWindow::OnEditTaskWindows() {
+  TaskWindowsDialog dialog(workspace_);
+  dialog.RunModal(instance_, IDD_TASK_WINDOWS, hwnd());
 }
 
 void FrameWindow::ToggleTaskWindow(std::uint32_t commandId) {

@@ -54,6 +54,7 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   std::unique_ptr<ListWindowView> CreateView(CGenWindow& list) override;
   void AddTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) override;
   void RemoveTaskWindowsItem(std::uint32_t commandId) override;
+  void RenameTaskWindowsItem(std::uint32_t commandId, const std::u16string& title) override;
   void RemoveTaskWindowsMenu() override;
   void CheckTaskWindowsItem(std::uint32_t commandId, bool checked) override;
   void ShowError(const std::u16string& text) override;
@@ -91,6 +92,7 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   void OnNewWorkspace();
   void OnLoadWorkspace();
   void OnSaveWorkspace();
+  void OnEditTaskWindows();
   void ToggleTaskWindow(std::uint32_t commandId);
   void ShowTaskWindow(std::uint32_t commandId, bool show);
   void RecordAllRestoreRects();
