@@ -257,12 +257,13 @@ TEST_F(TaskRows, ButtonsFillTheRowAndFollowTheTaskIntoTaskAndLogWindows) {
 
 // The window's children; without one, the thread's top-level windows, the rows' tooltips
 // among them.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
 std::vector<HWND> Windows(HWND parent = nullptr) {
   std::vector<HWND> found;
-  const WNDENUMPROC collect = [](HWND window, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
-  };
+  const WNDENUMPROC collect = CollectWindow;
   if (parent) EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&found));
   if (!parent) EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(&found));
   return found;
