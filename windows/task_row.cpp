@@ -198,6 +198,8 @@ void TaskRowWindow::UpdateTimer(double remaining) {
 void TaskRowWindow::StopTimer() {
   if (blinkTimer_ != 0 && check_) KillTimer(check_.get(), blinkTimer_);
   blinkTimer_ = 0;
+  face_.clear();
+  tinted_.clear();
 }
 
 TaskRowWindow* TaskRowWindow::FromButton(HWND button) {
@@ -253,10 +255,7 @@ LRESULT CALLBACK TaskRowWindow::CheckProc(HWND button, UINT msg, WPARAM wParam, 
   auto* row = reinterpret_cast<TaskRowWindow*>(data);
   switch (msg) {
     case WM_ERASEBKGND: return 0;
-    case WM_TIMER:
-      InvalidateRect(button, nullptr, FALSE);
-      UpdateWindow(button);
-      return 0;
+    case WM_TIMER: row->OnBlinkTimer(); return 0;
     case WM_PAINT: row->PaintCheck(); return 0;
     case WM_NOTIFY: {
       auto& header = *reinterpret_cast<NMHDR*>(lParam);
@@ -274,8 +273,48 @@ LRESULT TaskRowWindow::OnCheckTooltip(NMHDR& header, WPARAM wParam, LPARAM lPara
   return DefSubclassProc(check_.get(), WM_NOTIFY, wParam, lParam);
 }
 
-// The button paints its face and icon into a 32-bit image of its own; the icon's pure-red
-// pixels are tinted there and the result goes to the screen in one copy.
+namespace {
+
+BITMAPINFO TopDownImage(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+}  // namespace
+
+// Overdue, the level moves every pulse pass. The face itself has not changed since the last
+// paint (any change of the button's own invalidates it), so the kept face is tinted afresh and
+// copied straight to the screen, without painting the button again.
+void TaskRowWindow::OnBlinkTimer() {
+  const std::int32_t level = deadlineLevel(item_.task, item_.owner().colourSpan);
+  if (level == paintedLevel_) return;
+  const HWND button = check_.get();
+  RECT client{};
+  GetClientRect(button, &client);
+  if (face_.empty() || client.right != faceWidth_ || client.bottom != faceHeight_) {
+    InvalidateRect(button, nullptr, FALSE);
+    UpdateWindow(button);
+    return;
+  }
+  tinted_ = face_;
+  TintPureRed(tinted_.data(), faceWidth_, faceHeight_, level);
+  const BITMAPINFO info = TopDownImage(faceWidth_, faceHeight_);
+  win32::WindowDc dc(button);
+  if (!dc.get()) return;
+  SetDIBitsToDevice(dc.get(), 0, 0, faceWidth_, faceHeight_, 0, 0, 0, faceHeight_,
+                    tinted_.data(), &info, DIB_RGB_COLORS);
+  paintedLevel_ = level;
+}
+
+// The button paints its face and icon into a 32-bit image of its own, which is kept for the
+// blink; the icon's pure-red pixels are tinted there and the result goes to the screen in one
+// copy.
 void TaskRowWindow::PaintCheck() {
   const HWND button = check_.get();
   win32::PaintDc paint(button);
@@ -284,13 +323,7 @@ void TaskRowWindow::PaintCheck() {
   const int width = client.right;
   const int height = client.bottom;
   if (width <= 0 || height <= 0) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownImage(width, height);
   void* bits = nullptr;
   win32::BitmapHandle image(
       CreateDIBSection(paint.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -299,8 +332,14 @@ void TaskRowWindow::PaintCheck() {
   win32::ScopedSelect select(memory.get(), image.get());
   DefSubclassProc(button, WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
   GdiFlush();
-  TintPureRed(static_cast<std::uint32_t*>(bits), width, height,
-              deadlineLevel(item_.task, item_.owner().colourSpan));
+  auto* pixels = static_cast<std::uint32_t*>(bits);
+  if (blinkTimer_ != 0) {
+    face_.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
+    faceWidth_ = width;
+    faceHeight_ = height;
+  }
+  paintedLevel_ = deadlineLevel(item_.task, item_.owner().colourSpan);
+  TintPureRed(pixels, width, height, paintedLevel_);
   BitBlt(paint.get(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 

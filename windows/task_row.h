@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/task_item.h"
 #include "windows/win32/owners.h"
@@ -58,6 +59,7 @@ class TaskRowWindow final : public TaskRow {
   LRESULT OnMainButtonUp(WPARAM wParam, LPARAM lParam);
   LRESULT OnMainTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam);
   LRESULT OnCheckTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam);
+  void OnBlinkTimer();
   void PaintCheck();
 
   TaskItem& item_;
@@ -71,6 +73,14 @@ class TaskRowWindow final : public TaskRow {
   std::u16string shownName_;
   bool nameShown_ = false;
   UINT_PTR blinkTimer_ = 0;
+  // The level the check mark was last painted at; the blink timer repaints only when the pulse
+  // has moved it, which is one tick in three.
+  std::int32_t paintedLevel_ = -1;
+  // While blinking: the untinted face of the last paint, and the image tinted from it.
+  std::vector<std::uint32_t> face_;
+  std::vector<std::uint32_t> tinted_;
+  int faceWidth_ = 0;
+  int faceHeight_ = 0;
 };
 
 // For tests of a system that refuses windows: while it lives, only the given number of row

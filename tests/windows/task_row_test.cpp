@@ -107,7 +107,8 @@ std::vector<COLORREF> OnScreen(HWND window) {
 // pure-red pixels inside the two outer rings are red (unchanged), yellow (green raised to red)
 // or green (red moved to green); all others are the same. These levels need no rounding.
 enum class Tint { Red, Yellow, Green };
-void ExpectTinted(HWND check, HICON icon, Tint tint) {
+enum class Paint { Repainted, AsShown };
+void ExpectTinted(HWND check, HICON icon, Tint tint, Paint paint = Paint::Repainted) {
   RECT client{};
   GetClientRect(check, &client);
   const int w = client.right, h = client.bottom;
@@ -116,7 +117,7 @@ void ExpectTinted(HWND check, HICON icon, Tint tint) {
                                             nullptr));
   SendMessageW(plain.get(), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
   const std::vector<COLORREF> expected = OnScreen(plain.get());
-  RedrawWindow(check, nullptr, nullptr, RDW_INVALIDATE);
+  if (paint == Paint::Repainted) RedrawWindow(check, nullptr, nullptr, RDW_INVALIDATE);
   const std::vector<COLORREF> shown = OnScreen(check);
   ASSERT_EQ(shown.size(), expected.size());
   int red = 0;
@@ -193,10 +194,23 @@ TEST_F(TaskRows, CheckMarkIsTintedByTimeLeftAndBlinksWhenOverdue) {
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_TIMER));
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>(IDT_BLINK));
 
+
   due.task.deadline = kIn5Days;
   frame->RefreshTaskWindows();
   EXPECT_FALSE(Row(due).blinking());
   EXPECT_FALSE(KillTimer(Row(due).checkButton(), IDT_BLINK)) << "the timer still runs";
+
+  // With the pulse worker stopped, the blink redraws the check mark at each new level without
+  // a paint of the button.
+  ASSERT_FALSE(frame->pulseRunning());
+  due.task.deadline = kHourAgo;
+  Win32View(Hot()).RefreshTasks();
+  const std::int32_t pulse = OverduePulse.exchange(255);
+  ExpectTinted(Row(due).checkButton(), frame->CheckIcon(), Tint::Yellow);
+  OverduePulse.store(0);
+  SendMessageW(Row(due).checkButton(), WM_TIMER, IDT_BLINK, 0);
+  ExpectTinted(Row(due).checkButton(), frame->CheckIcon(), Tint::Red, Paint::AsShown);
+  OverduePulse.store(pulse);
 }
 
 TEST_F(TaskRows, TooltipsComeFromTheSharedBufferCutTo1023Characters) {
