@@ -39,12 +39,15 @@ SIZE ClientSize(HWND window) {
   return {rect.right, rect.bottom};
 }
 
+// A control's old pixels are not copied along: where the resize has just uncovered the dialog
+// there are none worth keeping, so the control paints itself afresh.
 void MoveOnly(HWND window, POINT at) {
-  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOCOPYBITS);
 }
 
 void Place(HWND window, const EditorBox& box) {
-  SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER);
+  SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height,
+               SWP_NOZORDER | SWP_NOCOPYBITS);
 }
 
 // A control squeezed to nothing, or buttons pushed out at the left or top, cannot be used.

@@ -115,6 +115,17 @@ void MoveSlider(HWND dialog, int id, int position) {
                reinterpret_cast<LPARAM>(slider));
 }
 
+// The window's pixels as they are on screen.
+std::vector<COLORREF> OnScreen(HWND window) {
+  const SIZE size = ClientSize(window);
+  win32::WindowDc dc(window);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < size.cy; ++y) {
+    for (int x = 0; x < size.cx; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
+  }
+  return pixels;
+}
+
 std::int64_t Seconds(const ::SYSTEMTIME& time) {
   ::FILETIME file{};
   SystemTimeToFileTime(&time, &file);
@@ -272,6 +283,12 @@ TEST_F(TaskEditors, TheRealControlsFollowTheMeasuredLabels) {
             const RECT rect = WindowRectOf(dialog);
             SetWindowPos(dialog, nullptr, 0, 0, rect.right - rect.left + widen,
                          rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER);
+            // A moved control shows itself as it would when painted afresh.
+            RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            const HWND cancel = GetDlgItem(dialog, IDCANCEL);
+            const std::vector<COLORREF> moved = OnScreen(cancel);
+            RedrawWindow(cancel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            EXPECT_EQ(moved, OnScreen(cancel)) << "the moved Cancel button is not painted";
           }
           Seen now;
           const auto labels = Labels(dialog);
