@@ -40,6 +40,7 @@ void StartWorkspace(FrameWindow& frame, const StoragePaths& paths) {
   ShowWindow(frame.hwnd(), SW_SHOW);
   UpdateWindow(frame.hwnd());
   frame.CreateStatusBar();
+  frame.AddTrayIcon();
   frame.RefreshTaskWindows();
 }
 
@@ -54,7 +55,9 @@ int RunApplication(HINSTANCE instance) {
   }
   if (!frame.Create(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)))) return 0;
   StartWorkspace(frame, WorkOutStoragePaths());
-  return RunMessageLoop(frame);
+  const int exitCode = RunMessageLoop(frame);
+  frame.RemoveTrayIcon();
+  return exitCode;
 }
 
 }  // namespace qv

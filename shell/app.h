@@ -12,8 +12,8 @@ namespace qv {
 int RunApplication(HINSTANCE instance);
 
 // The start-up steps after the frame exists: the backup, the seed copy and the workspace (or
-// the default one), the settings' check marks, the frame shown with its status bar, and a
-// first refresh.
+// the default one), the settings' check marks, the frame shown with its status bar and its
+// tray icon, and a first refresh.
 void StartWorkspace(FrameWindow& frame, const StoragePaths& paths);
 
 }  // namespace qv

@@ -7,6 +7,8 @@
 
 #include "platform/text.h"
 #include "resources/resource.h"
+#include "shell/about_box.h"
+#include "shell/autostart.h"
 #include "windows/win32/command_table.h"
 #include "windows/win32/convert.h"
 #include "windows/window_dialogs.h"
@@ -23,6 +25,11 @@ constexpr WORD kMinScaledHeight = 30;
 // its handle is taken once, at creation.
 constexpr int kWindowMenuPosition = 1;
 constexpr UINT kFileNameChars = 260;
+
+// How long the elevated copy may take to make its frame (a large workspace loads for
+// seconds under a slow machine) before the hand-over is given up.
+constexpr DWORD kHandOverWaitMs = 30000;
+constexpr DWORD kHandOverPollMs = 50;
 
 constexpr wchar_t kXmlFilter[] = L"Extensible Markup Language - XML (*.xml)";
 constexpr wchar_t kAllFilter[] = L"All files (*.*)";
@@ -136,8 +143,14 @@ bool FrameWindow::Create(HMENU menu) {
 }
 
 void FrameWindow::SyncSettingsMenu() {
-  CheckMenuItem(GetMenu(hwnd()), IDM_KEEP_SIZE,
-                MF_BYCOMMAND | (keepSize_ == 1 ? MF_CHECKED : MF_UNCHECKED));
+  HMENU menu = GetMenu(hwnd());
+  CheckMenuItem(menu, IDM_STARTUP_AUTOMATICALLY,
+                MF_BYCOMMAND | (IsAutostartEnabled() ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, IDM_KEEP_SIZE, MF_BYCOMMAND | (keepSize_ == 1 ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void FrameWindow::AddTrayIcon() {
+  tray_.Add(hwnd(), LoadIconW(instance_, MAKEINTRESOURCEW(IDI_APP)));
 }
 
 void FrameWindow::CreateStatusBar() {
@@ -235,12 +248,24 @@ LRESULT FrameWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION: return OnEndSession(wParam != FALSE);
     case WM_COMMAND: return OnCommand(msg, wParam, lParam);
-    default: return DefaultHandling(msg, wParam, lParam);
+    case WM_QV_TRAY: return OnTray(msg, wParam, lParam);
+    default: return OnOtherMessage(msg, wParam, lParam);
   }
 }
 
 LRESULT FrameWindow::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefFrameProcW(hwnd(), mdiClient_, msg, wParam, lParam);
+}
+
+LRESULT FrameWindow::OnTray(UINT msg, WPARAM wParam, LPARAM lParam) {
+  OnTrayMouse(hwnd(), static_cast<UINT>(lParam));
+  return DefaultHandling(msg, wParam, lParam);
+}
+
+// The shell's registered message cannot be a case of the switch.
+LRESULT FrameWindow::OnOtherMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == taskbarCreated_ && taskbarCreated_ != 0) tray_.Restore();
+  return DefaultHandling(msg, wParam, lParam);
 }
 
 LRESULT FrameWindow::OnCreate() {
@@ -251,6 +276,9 @@ LRESULT FrameWindow::OnCreate() {
                                0, 0, 0, hwnd(), nullptr, instance_, &ccs);
   if (!mdiClient_) return -1;
   SetTimer(hwnd(), IDT_REFRESH, kRefreshPeriodMs, nullptr);
+  // An elevated frame takes the hand-over command from the instance that started it, which
+  // runs at a lower integrity level and is otherwise kept from posting to it.
+  ChangeWindowMessageFilterEx(hwnd(), WM_COMMAND, MSGFLT_ALLOW, nullptr);
   return 0;
 }
 
@@ -321,6 +349,11 @@ LRESULT FrameWindow::OnCommand(UINT msg, WPARAM wParam, LPARAM lParam) {
       {IDM_LOAD_WORKSPACE, &FrameWindow::OnLoadWorkspace},
       {IDM_SAVE_WORKSPACE, &FrameWindow::OnSaveWorkspace},
       {IDM_EDIT_TASK_WINDOWS, &FrameWindow::OnEditTaskWindows},
+      {IDM_ABOUT, &FrameWindow::OnAbout},
+      {IDM_TRAY_SHOW, &FrameWindow::OnTrayShow},
+      {IDM_TRAY_HIDE, &FrameWindow::OnTrayHide},
+      {IDM_TRAY_EXIT, &FrameWindow::OnTrayExit},
+      {IDM_STARTUP_AUTOMATICALLY, &FrameWindow::OnToggleStartup},
   };
   const WORD id = LOWORD(wParam);
   if (win32::RunCommand<FrameWindow>(kCommands, id, *this)) return 0;
@@ -385,6 +418,114 @@ void FrameWindow::OnEditTaskWindows() {
   dialog.RunModal(instance_, IDD_TASK_WINDOWS, hwnd());
 }
 
+void FrameWindow::OnAbout() {
+  AboutDialog dialog;
+  dialog.RunModal(instance_, IDD_ABOUT, hwnd());
+}
+
+void FrameWindow::OnTrayShow() {
+  ShowWindow(hwnd(), SW_RESTORE);
+}
+
+void FrameWindow::OnTrayHide() {
+  ShowWindow(hwnd(), SW_HIDE);
+}
+
+// The same end as File > Exit: the save at destruction, then the loop ends.
+void FrameWindow::OnTrayExit() {
+  SendMessageW(hwnd(), WM_DESTROY, 0, 0);
+}
+
+// A toggle of what the registry holds. Without administrator rights an elevated copy of the
+// program makes the change: the workspace is saved first, so that the copy loads what this
+// instance has, and this instance then ends without saving again over what the copy may
+// have saved by then.
+void FrameWindow::OnToggleStartup() {
+  const std::wstring path = ProgramPath();
+  if (path.empty()) {
+    SyncSettingsMenu();
+    return;
+  }
+  if (!IsAdministrator()) {
+    if (!SaveWithRetry()) return;
+    HANDLE process = nullptr;
+    const DWORD error = Autostart().launchElevated(hwnd(), path.c_str(), &process);
+    if (error == ERROR_SUCCESS) {
+      const bool handedOver = HandOverToElevated(process);
+      if (process) CloseHandle(process);
+      if (!handedOver) {
+        MessageBoxW(hwnd(),
+                    L"Unable to set automatic startup - the elevated copy of the program did "
+                    L"not start",
+                    L"Error", MB_ICONHAND);
+        return;
+      }
+      savedAtExit_ = true;
+      SendMessageW(hwnd(), WM_DESTROY, 0, 0);
+      return;
+    }
+    if (error == ERROR_CANCELLED) {
+      MessageBoxW(hwnd(), L"Unable to set automatic startup - elevation was canceled by user",
+                  L"Error", MB_ICONHAND);
+      return;
+    }
+  }
+  ChangeAutostart();
+}
+
+namespace {
+
+struct FrameSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindProcessFrame(HWND window, LPARAM lParam) {
+  auto& search = *reinterpret_cast<FrameSearch*>(lParam);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId != search.processId) return TRUE;
+  wchar_t className[64] = {};
+  wchar_t title[64] = {};
+  GetClassNameW(window, className, 64);
+  GetWindowTextW(window, title, 64);
+  if (lstrcmpW(className, kFrameClassName) != 0 || lstrcmpW(title, kAppTitle) != 0) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+// Waits without serving this instance's messages: nothing may change the workspace after the
+// save the new copy loads.
+bool FrameWindow::HandOverToElevated(HANDLE process) {
+  const DWORD processId = process ? GetProcessId(process) : 0;
+  if (processId == 0) return false;
+  const ULONGLONG deadline = GetTickCount64() + kHandOverWaitMs;
+  for (;;) {
+    FrameSearch search{processId, nullptr};
+    EnumWindows(FindProcessFrame, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+      return PostMessageW(search.found, WM_COMMAND, IDM_STARTUP_AUTOMATICALLY, 0) != FALSE;
+    }
+    if (GetTickCount64() >= deadline) return false;
+    // A copy that has ended will make no frame.
+    if (WaitForSingleObject(process, kHandOverPollMs) == WAIT_OBJECT_0) return false;
+  }
+}
+
+void FrameWindow::ChangeAutostart() {
+  if (IsAutostartEnabled()) {
+    DeleteAutostartValue();
+  } else if (Autostart().writeValue(L"\"" + ProgramPath() + L"\"") == ERROR_ACCESS_DENIED) {
+    MessageBoxW(hwnd(),
+                L"Access denied - you have not permission for this action,\nplease try again "
+                L"as administrator",
+                L"Error", MB_ICONHAND);
+  }
+  SyncSettingsMenu();
+}
+
 void FrameWindow::ToggleTaskWindow(std::uint32_t commandId) {
   const UINT state = GetMenuState(taskWindowsMenu_, commandId, MF_BYCOMMAND);
   if (state == 0) {
@@ -421,14 +562,18 @@ void FrameWindow::RecordAllRestoreRects() {
 void FrameWindow::SaveAtExit() {
   if (savedAtExit_) return;
   savedAtExit_ = true;
+  SaveWithRetry();
+}
+
+bool FrameWindow::SaveWithRetry() {
   for (;;) {
     XmlParseResult result;
     result.error = SaveWorkspace(workspace_, workspaceFile_);
-    if (result.error == XmlError::NoError) return;
+    if (result.error == XmlError::NoError) return true;
     const std::u16string text = WorkspaceErrorText(false, workspaceFile_, result);
     if (MessageBoxW(hwnd(), win32::Wide(text), L"Error", MB_RETRYCANCEL | MB_ICONERROR) !=
         IDRETRY) {
-      return;
+      return false;
     }
   }
 }

@@ -10,6 +10,7 @@
 
 #include "model/workspace_model.h"
 #include "shell/pulse.h"
+#include "shell/tray_icon.h"
 #include "windows/list_window.h"
 #include "windows/win32/owners.h"
 #include "windows/win32/window_base.h"
@@ -38,9 +39,11 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
     workspaceFile_ = workspaceFile;
     reportFolder_ = reportFolder;
   }
-  // The "Keep size" check mark from the setting.
+  // The check marks of "Startup automatically", from the registry, and "Keep size".
   void SyncSettingsMenu();
   void CreateStatusBar();
+  void AddTrayIcon();
+  void RemoveTrayIcon() { tray_.Remove(); }
   // Every list window's deadline scale and rows; the pulse worker runs while any task of any
   // list is overdue.
   void RefreshTaskWindows();
@@ -84,6 +87,8 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   LRESULT OnTimer();
   LRESULT OnEndSession(bool ending);
   LRESULT OnCommand(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnTray(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnOtherMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
   void OnExit();
   void OnCascade();
@@ -93,12 +98,23 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   void OnLoadWorkspace();
   void OnSaveWorkspace();
   void OnEditTaskWindows();
+  void OnAbout();
+  void OnTrayShow();
+  void OnTrayHide();
+  void OnTrayExit();
+  void OnToggleStartup();
+  // Hands the autostart command to the elevated copy just started: true when it reached that
+  // copy's frame, so this instance may end.
+  bool HandOverToElevated(HANDLE process);
+  void ChangeAutostart();
   void ToggleTaskWindow(std::uint32_t commandId);
   void ShowTaskWindow(std::uint32_t commandId, bool show);
   void RecordAllRestoreRects();
   // The save at the end of the session or of the program: once, with Retry offered when it
   // fails.
   void SaveAtExit();
+  // Saves to the workspace file, offering Retry while it fails; false when the user gave up.
+  bool SaveWithRetry();
 
   HINSTANCE instance_;
   HWND mdiClient_ = nullptr;         // a child: goes with the frame
@@ -115,6 +131,9 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   win32::IconHandle crossIcon_;
   bool savedAtExit_ = false;
   PulseWorker pulse_;
+  TrayIcon tray_;
+  // Sent to every top-level window when the notification area is made anew.
+  UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // Last, so that its list windows go first, while the frame is whole.
   Workspace workspace_{*this};
 };

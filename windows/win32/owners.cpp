@@ -5,7 +5,7 @@
 namespace qv::win32 {
 namespace {
 
-std::atomic<int> live[3];
+std::atomic<int> live[4];
 
 std::atomic<int>& Counter(LiveKind kind) {
   return live[static_cast<int>(kind)];

@@ -10,9 +10,10 @@
 
 namespace qv::win32 {
 
-enum class LiveKind { Window, Gdi, User };
+enum class LiveKind { Window, Gdi, User, Memory };
 
-// Handles of that kind held by owners (and windows made by WindowBase) at this moment.
+// Handles of that kind held by owners (and windows made by WindowBase) at this moment;
+// Memory counts the global memory blocks the program allocates by hand.
 int LiveCount(LiveKind kind);
 void CountLive(LiveKind kind, int delta);
 
