@@ -86,8 +86,21 @@ void DeleteGdiObject(HGDIOBJ object) {
   win32::CountLive(win32::LiveKind::Gdi, -1);
 }
 
+WNDPROC Subclass(HWND window, WNDPROC procedure) {
+  return reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+WNDPROC Procedure(HWND window) {
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+}
+
+// The window gets its own procedure back with the property: the messages that follow its
+// WM_DESTROY (WM_NCDESTROY above all, where a dialog frees what the dialog manager holds for
+// it) must reach that procedure, not DefWindowProcW.
 LRESULT OnLinkDestroy(HWND control, const LinkData& link) {
   FreeBlock(RemovePropW(control, kLinkProperty));
+  Subclass(control, link.previous);
   const LRESULT result = CallWindowProcW(link.previous, control, WM_DESTROY, 0, 0);
   delete link.target;
   return result;
@@ -128,6 +141,7 @@ LRESULT OnLinkColour(HWND dialog, LinkDialogData& data, HDC dc, HWND control) {
 
 LRESULT OnLinkDialogDestroy(HWND dialog, const LinkDialogData& data) {
   FreeBlock(RemovePropW(dialog, kLinkDialogProperty));
+  Subclass(dialog, data.previous);
   DeleteGdiObject(data.background);
   DeleteGdiObject(data.font);
   return CallWindowProcW(data.previous, dialog, WM_DESTROY, 0, 0);
@@ -149,15 +163,6 @@ LRESULT CALLBACK LinkDialogProcedure(HWND dialog, UINT msg, WPARAM wParam, LPARA
     default: break;
   }
   return CallWindowProcW(data.previous, dialog, msg, wParam, lParam);
-}
-
-WNDPROC Subclass(HWND window, WNDPROC procedure) {
-  return reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-}
-
-WNDPROC Procedure(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
 }
 
 void AttachLink(HWND control) {

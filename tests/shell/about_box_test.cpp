@@ -1,0 +1,154 @@
+// The About box opened from Help, with its hyperlink, checked from a timer inside the dialog's
+// modal loop so that the checks run on the dialog's own thread.
+#include "shell/about_box.h"
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "tests/shell/shell_test_support.h"
+#include "windows/win32/owners.h"
+
+namespace qv::test {
+namespace {
+
+std::function<void(HWND)> inspect;
+std::wstring opened;
+HWND openedOwner = nullptr;
+
+HINSTANCE WINAPI RecordOpen(HWND owner, LPCWSTR verb, LPCWSTR target, LPCWSTR, LPCWSTR, INT) {
+  opened = std::wstring(verb) + L" " + target;
+  openedOwner = owner;
+  return reinterpret_cast<HINSTANCE>(42);
+}
+
+// Once the box is up: the inspection, then OK.
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindWindowW(L"#32770", L"About Kestrova");
+  if (!dialog || !IsWindowVisible(dialog)) return;
+  KillTimer(nullptr, timer);
+  UpdateWindow(dialog);
+  if (inspect) inspect(dialog);
+  PressButton(dialog, IDOK);
+}
+
+// Properties still attached when their window is destroyed.
+int propertiesLeft = 0;
+
+LRESULT CALLBACK AfterDestroy(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && message->message == WM_DESTROY) {
+    if (GetPropW(message->hwnd, kLinkProperty) || GetPropW(message->hwnd, kLinkDialogProperty)) {
+      ++propertiesLeft;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class About : public StartedFrame {
+ protected:
+  void SetUp() override { SetOpenLinkFunction(RecordOpen); }
+  void TearDown() override {
+    StartedFrame::TearDown();
+    SetOpenLinkFunction(nullptr);
+    inspect = nullptr;
+  }
+  void Open() {
+    SetTimer(nullptr, 0, 20, OnTimer);
+    Command(IDM_ABOUT);
+  }
+};
+
+struct Colours {
+  COLORREF text;
+  COLORREF background;
+  bool underlined;
+};
+
+Colours ColoursOf(HWND dialog, HWND control) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+               reinterpret_cast<LPARAM>(control));
+  LOGFONTW font{};
+  GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof(font), &font);
+  const Colours colours{GetTextColor(dc), GetBkColor(dc), font.lfUnderline != 0};
+  DeleteDC(dc);
+  return colours;
+}
+
+HCURSOR CursorOver(HWND control) {
+  SetCursor(nullptr);
+  SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return GetCursor();
+}
+
+TEST_F(About, TheAddressIsABlueUnderlinedLinkThatOpensAndLeavesTheBoxOpen) {
+  Start();
+  bool inspected = false;
+  inspect = [&](HWND dialog) {
+    inspected = true;
+    HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
+    HWND label = FindWindowExW(dialog, nullptr, L"Static", L"Visit web site:");
+    ASSERT_NE(label, nullptr);
+    wchar_t text[64] = {};
+    GetWindowTextW(link, text, 64);
+    EXPECT_STREQ(text, L"https://quorvane.example/");
+
+    const Colours colours = ColoursOf(dialog, link);
+    EXPECT_EQ(colours.text, RGB(0, 0, 255));
+    EXPECT_EQ(colours.background, GetSysColor(COLOR_BTNFACE));
+    EXPECT_TRUE(colours.underlined);
+    const Colours plain = ColoursOf(dialog, label);
+    EXPECT_NE(plain.text, RGB(0, 0, 255));
+    EXPECT_FALSE(plain.underlined);
+
+    const HCURSOR hand = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND));
+    EXPECT_EQ(CursorOver(link), hand);
+    EXPECT_NE(CursorOver(label), hand);
+    EXPECT_NE(CursorOver(dialog), hand);
+
+    EXPECT_EQ(SendMessageW(link, WM_NCHITTEST, 0, 0), HTCLIENT) << "the static takes the click";
+    SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    EXPECT_EQ(opened, L"open https://quorvane.example/");
+    EXPECT_EQ(openedOwner, dialog);
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the click closed the box";
+
+    // Made a link again, it keeps one subclass and one set of properties.
+    const LONG_PTR procedure = GetWindowLongPtrW(link, GWLP_WNDPROC);
+    const int blocks = win32::LiveCount(win32::LiveKind::Memory);
+    MakeHyperlink(dialog);
+    EXPECT_EQ(GetWindowLongPtrW(link, GWLP_WNDPROC), procedure);
+    EXPECT_EQ(win32::LiveCount(win32::LiveKind::Memory), blocks);
+  };
+  Open();
+  EXPECT_TRUE(inspected);
+}
+
+TEST_F(About, OpeningItTwoHundredTimesLeavesNothingBehind) {
+  Start();
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterDestroy, nullptr, GetCurrentThreadId());
+  const int gdi = win32::LiveCount(win32::LiveKind::Gdi);
+  const int blocks = win32::LiveCount(win32::LiveKind::Memory);
+  const int windows = win32::LiveCount(win32::LiveKind::Window);
+  int gdiWhileOpen = 0;
+  int blocksWhileOpen = 0;
+  inspect = [&](HWND) {
+    gdiWhileOpen = win32::LiveCount(win32::LiveKind::Gdi) - gdi;
+    blocksWhileOpen = win32::LiveCount(win32::LiveKind::Memory) - blocks;
+  };
+  for (int i = 0; i < 200; ++i) Open();
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(gdiWhileOpen, 2) << "the link font and the background brush";
+  EXPECT_EQ(blocksWhileOpen, 2);
+  EXPECT_EQ(win32::LiveCount(win32::LiveKind::Gdi), gdi);
+  EXPECT_EQ(win32::LiveCount(win32::LiveKind::Memory), blocks);
+  EXPECT_EQ(win32::LiveCount(win32::LiveKind::Window), windows);
+  EXPECT_EQ(propertiesLeft, 0);
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,323 @@
+// The tray icon and "Startup automatically", on the real frame and the real registry of the
+// test's Wine prefix. The shell call and the elevation are behind seams: every Wine process
+// is an administrator and nothing asks for elevation.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/files.h"
+#include "shell/autostart.h"
+#include "shell/tray_icon.h"
+#include "tests/shell/shell_test_support.h"
+
+namespace qv::test {
+namespace {
+
+std::vector<std::pair<DWORD, NOTIFYICONDATAW>> notifications;
+
+BOOL WINAPI RecordNotification(DWORD message, PNOTIFYICONDATAW data) {
+  notifications.emplace_back(message, *data);
+  return TRUE;
+}
+
+std::wstring Quoted(const std::wstring& path) {
+  return L"\"" + path + L"\"";
+}
+
+void SetRunValue(DWORD type, const std::wstring& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, kAutostartValueName, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+// The value's type and size as stored, or 0 and 0 when there is none.
+std::pair<DWORD, DWORD> RunValueTypeAndSize() {
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kRunKey, kAutostartValueName, RRF_RT_ANY | RRF_NOEXPAND,
+                   &type, nullptr, &size) != ERROR_SUCCESS) {
+    return {0, 0};
+  }
+  return {type, size};
+}
+
+// What a popup menu offered, answered with these keys from another thread, like a user.
+const std::vector<std::wstring>& AnswerMenu(std::vector<WPARAM> keys, std::thread& reader) {
+  static std::vector<std::wstring> items;
+  items.clear();
+  reader = std::thread([keys] {
+    for (int i = 0; i < 500; ++i) {
+      HWND popup = FindWindowW(L"#32768", nullptr);
+      if (popup && IsWindowVisible(popup)) {
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+        for (int k = 0; k < GetMenuItemCount(menu); ++k) {
+          wchar_t text[32] = {};
+          GetMenuStringW(menu, k, text, 32, MF_BYPOSITION);
+          items.push_back(text);
+        }
+        for (WPARAM key : keys) PostMessageW(popup, WM_KEYDOWN, key, 0);
+        return;
+      }
+      Sleep(10);
+    }
+  });
+  return items;
+}
+
+// Serves what is queued; whether the loop was told to end.
+bool PumpSeesQuit() {
+  bool quit = false;
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT)
+      quit = true;
+    else
+      DispatchMessageW(&msg);
+  }
+  return quit;
+}
+
+class Tray : public StartedFrame {
+ protected:
+  void SetUp() override {
+    notifications.clear();
+    SetNotifyIconFunction(RecordNotification);
+  }
+  void TearDown() override {
+    StartedFrame::TearDown();
+    SetNotifyIconFunction(nullptr);
+  }
+  void Mouse(UINT message) { SendMessageW(frame->hwnd(), WM_QV_TRAY, ID_TRAY_ICON, message); }
+  std::vector<std::wstring> MenuAfter(UINT message, std::vector<WPARAM> keys) {
+    std::thread reader;
+    const std::vector<std::wstring>& items = AnswerMenu(std::move(keys), reader);
+    Mouse(message);
+    reader.join();
+    return items;
+  }
+};
+
+TEST_F(Tray, TheIconIsAddedAtStartAgainAfterTheShellRestartsAndRemovedAtTheEnd) {
+  Start();
+  ASSERT_EQ(notifications.size(), 1u);
+  const auto& [message, data] = notifications[0];
+  EXPECT_EQ(message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(data.cbSize, sizeof(NOTIFYICONDATAW));
+  EXPECT_EQ(data.hWnd, frame->hwnd());
+  EXPECT_EQ(data.uID, static_cast<UINT>(ID_TRAY_ICON));
+  EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(data.uCallbackMessage, static_cast<UINT>(WM_QV_TRAY));
+  EXPECT_EQ(data.hIcon, LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP)));
+  EXPECT_STREQ(data.szTip, L"Kestrova");
+
+  SendMessageW(frame->hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  ASSERT_EQ(notifications.size(), 2u);
+  EXPECT_EQ(notifications[1].first, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(notifications[1].second.hWnd, frame->hwnd());
+
+  frame->RemoveTrayIcon();
+  ASSERT_EQ(notifications.size(), 3u);
+  EXPECT_EQ(notifications[2].first, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_EQ(notifications[2].second.hWnd, frame->hwnd());
+  EXPECT_EQ(notifications[2].second.uID, static_cast<UINT>(ID_TRAY_ICON));
+  // Removed, it does not come back with the shell.
+  SendMessageW(frame->hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_EQ(notifications.size(), 3u);
+
+  // The real shell of the Wine desktop takes the same icon.
+  SetNotifyIconFunction(nullptr);
+  TrayIcon real;
+  EXPECT_TRUE(real.Add(frame->hwnd(), data.hIcon));
+}
+
+TEST_F(Tray, ClicksRestoreTheFrameAndTheMenuShowsHidesAndExitsWithASave) {
+  Start();
+  ShowWindow(frame->hwnd(), SW_HIDE);
+  Mouse(WM_LBUTTONDOWN);
+  EXPECT_TRUE(IsWindowVisible(frame->hwnd()));
+  ShowWindow(frame->hwnd(), SW_MINIMIZE);
+  Mouse(WM_LBUTTONDBLCLK);
+  EXPECT_FALSE(IsIconic(frame->hwnd()));
+
+  const std::vector<std::wstring> items{L"Show", L"Hide", L"Exit"};
+  EXPECT_EQ(MenuAfter(WM_RBUTTONDOWN, {VK_DOWN, VK_DOWN, VK_RETURN}), items);
+  EXPECT_FALSE(PumpSeesQuit());
+  EXPECT_FALSE(IsWindowVisible(frame->hwnd())) << "Hide";
+  EXPECT_EQ(MenuAfter(WM_CONTEXTMENU, {VK_DOWN, VK_RETURN}), items);
+  EXPECT_FALSE(PumpSeesQuit());
+  EXPECT_TRUE(IsWindowVisible(frame->hwnd())) << "Show";
+
+  Command(IDM_NEW_WORKSPACE);
+  EXPECT_EQ(MenuAfter(WM_RBUTTONDOWN, {VK_UP, VK_RETURN}), items);
+  EXPECT_TRUE(PumpSeesQuit()) << "Exit";
+  // Saved as at File > Exit: the cleared workspace is what the file holds.
+  HeadlessHost host;
+  Workspace saved(host);
+  ASSERT_TRUE(LoadWorkspace(saved, WorkspaceFile()));
+  EXPECT_TRUE(saved.ListWindows.empty());
+}
+
+TEST(Autostart, OnOnlyForThisProgramsQuotedPathInAnyCase) {
+  const std::wstring path = ProgramPath();
+  ASSERT_FALSE(path.empty());
+  std::wstring upper = Quoted(path);
+  CharUpperW(upper.data());
+  struct Case {
+    DWORD type;
+    std::wstring text;
+    bool on;
+  } cases[] = {
+      {REG_SZ, upper, true}, {REG_EXPAND_SZ, Quoted(path), true},
+      {REG_SZ, path, false}, {REG_SZ, Quoted(L"C:\\elsewhere\\Quorvane.exe"), false},
+      {REG_SZ, L"", false},  {REG_DWORD, Quoted(path), false},
+  };
+  for (const Case& c : cases) {
+    SetRunValue(c.type, c.text);
+    EXPECT_EQ(IsAutostartEnabled(), c.on)
+        << c.type << " " << std::string(c.text.begin(), c.text.end());
+  }
+  std::wstring text;
+  EXPECT_EQ(ReadAutostartValue(&text), ERROR_DATATYPE_MISMATCH);
+  DeleteAutostartValue();
+  EXPECT_EQ(ReadAutostartValue(&text), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(IsAutostartEnabled());
+}
+
+// Each path of the command, with the seams answering as the case needs.
+class StartupCommand : public StartedFrame {
+ protected:
+  void SetUp() override { DeleteAutostartValue(); }
+  void TearDown() override {
+    StartedFrame::TearDown();
+    Autostart() = RealAutostartSystem();
+    DeleteAutostartValue();
+  }
+  bool Checked() const {
+    return GetMenuState(GetMenu(frame->hwnd()), IDM_STARTUP_AUTOMATICALLY, MF_BYCOMMAND) &
+           MF_CHECKED;
+  }
+
+  static bool NotAdministrator() { return false; }
+  static DWORD Cancelled(HWND, const wchar_t*, HANDLE*) { return ERROR_CANCELLED; }
+  static DWORD NotFound(HWND, const wchar_t*, HANDLE*) { return ERROR_FILE_NOT_FOUND; }
+  static LONG Denied(const std::wstring&) { return ERROR_ACCESS_DENIED; }
+};
+
+TEST_F(StartupCommand, AnAdministratorFlipsTheRegistryAndTheCheckMark) {
+  SetRunValue(REG_SZ, ProgramPath());  // unquoted: off, and overwritten
+  Start();
+  EXPECT_FALSE(Checked());
+  Command(IDM_STARTUP_AUTOMATICALLY);
+  std::wstring text;
+  ASSERT_EQ(ReadAutostartValue(&text), ERROR_SUCCESS);
+  EXPECT_EQ(text, Quoted(ProgramPath()));
+  EXPECT_EQ(RunValueTypeAndSize(),
+            std::make_pair(static_cast<DWORD>(REG_SZ),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))));
+  EXPECT_TRUE(Checked());
+  Command(IDM_STARTUP_AUTOMATICALLY);
+  EXPECT_EQ(ReadAutostartValue(&text), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(Checked());
+}
+
+TEST_F(StartupCommand, RefusalsAreToldAndChangeNothing) {
+  Start();
+  Autostart().isAdministrator = NotAdministrator;
+  Autostart().launchElevated = Cancelled;
+  {
+    DialogAnswerer answer(L"Error", Press(IDOK));
+    Command(IDM_STARTUP_AUTOMATICALLY);
+    EXPECT_EQ(answer.text(), u"Unable to set automatic startup - elevation was canceled by user");
+  }
+  EXPECT_EQ(RunValueTypeAndSize().first, 0u);
+  EXPECT_TRUE(IsWindow(frame->hwnd()));
+
+  // Another launch failure: this instance makes the change, and the write is refused.
+  Autostart().launchElevated = NotFound;
+  Autostart().writeValue = Denied;
+  {
+    DialogAnswerer answer(L"Error", Press(IDOK));
+    Command(IDM_STARTUP_AUTOMATICALLY);
+    EXPECT_EQ(answer.text(),
+              u"Access denied - you have not permission for this action,\n"
+              u"please try again as administrator");
+  }
+  EXPECT_FALSE(Checked());
+  Autostart().writeValue = WriteAutostartValue;
+  Command(IDM_STARTUP_AUTOMATICALLY);
+  EXPECT_TRUE(Checked()) << "the direct change after a failed launch";
+}
+
+// The launch starts the real program (an administrator under Wine, which then makes the change
+// itself) and notes whether the workspace was saved by then.
+std::u16string handOverFile;
+bool savedBeforeLaunch = false;
+
+DWORD LaunchProgram(HWND, const wchar_t*, HANDLE* process) {
+  HeadlessHost host;
+  Workspace saved(host);
+  savedBeforeLaunch = LoadWorkspace(saved, handOverFile) && saved.ListWindows.empty();
+  std::wstring cmd = L"\"" + std::wstring(win32::Wide(ProgramFolder())) + L"\\Quorvane.exe\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return GetLastError();
+  }
+  CloseHandle(pi.hThread);
+  *process = pi.hProcess;
+  return ERROR_SUCCESS;
+}
+
+// Frames of other processes; each is sent File > Exit.
+BOOL CALLBACK ExitOtherFrames(HWND window, LPARAM found) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (pid != GetCurrentProcessId() && lstrcmpW(name, kFrameClassName) == 0) {
+    PostMessageW(window, WM_COMMAND, IDM_EXIT, 0);
+    ++*reinterpret_cast<int*>(found);
+  }
+  return TRUE;
+}
+
+TEST_F(StartupCommand, WithoutRightsTheElevatedCopyGetsTheSavedWorkspaceAndTheCommand) {
+  Start();
+  handOverFile = WorkspaceFile();
+  Command(IDM_NEW_WORKSPACE);
+  Autostart().isAdministrator = NotAdministrator;
+  Autostart().launchElevated = LaunchProgram;
+  Command(IDM_STARTUP_AUTOMATICALLY);
+  EXPECT_TRUE(savedBeforeLaunch);
+  MSG msg{};
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "this one goes on";
+
+  // The copy's own path in the value shows that its frame, not this one, took the command.
+  const std::wstring program =
+      Quoted(std::wstring(win32::Wide(ProgramFolder())) + L"\\Quorvane.exe");
+  std::wstring text;
+  for (int i = 0; i < 200 && text.empty(); ++i) {
+    Sleep(50);
+    ReadAutostartValue(&text);
+  }
+  EXPECT_EQ(CompareStringOrdinal(text.c_str(), -1, program.c_str(), -1, TRUE), CSTR_EQUAL)
+      << std::string(text.begin(), text.end());
+  for (int i = 0, found = 1; i < 100 && found > 0; ++i) {
+    found = 0;
+    EnumWindows(ExitOtherFrames, reinterpret_cast<LPARAM>(&found));
+    Sleep(100);
+  }
+}
+
+}  // namespace
+}  // namespace qv::test
