@@ -61,11 +61,12 @@ void WriteBlock(HWND window, const wchar_t* property, const Record& record) {
   GlobalUnlock(block);
 }
 
-// Underlined, otherwise the font the control's device context has.
-HFONT MakeLinkFont(HWND control) {
-  win32::WindowDc dc(control);
+// Underlined, otherwise the font the control paints with, measured in its device context.
+HFONT MakeLinkFont(HDC dc, HWND control) {
+  HFONT own = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  win32::ScopedSelect select(dc, own ? static_cast<HGDIOBJ>(own) : GetCurrentObject(dc, OBJ_FONT));
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc.get(), &metrics);
+  GetTextMetricsW(dc, &metrics);
   LOGFONTW font{};
   font.lfHeight = metrics.tmHeight;
   font.lfWeight = metrics.tmWeight;
@@ -74,7 +75,7 @@ HFONT MakeLinkFont(HWND control) {
   font.lfCharSet = metrics.tmCharSet;
   font.lfPitchAndFamily = metrics.tmPitchAndFamily;
   font.lfUnderline = TRUE;
-  GetTextFaceW(dc.get(), LF_FACESIZE, font.lfFaceName);
+  GetTextFaceW(dc, LF_FACESIZE, font.lfFaceName);
   HFONT made = CreateFontIndirectW(&font);
   if (made) win32::CountLive(win32::LiveKind::Gdi, +1);
   return made;
@@ -132,8 +133,13 @@ LRESULT OnLinkColour(HWND dialog, LinkDialogData& data, HDC dc, HWND control) {
   SetTextColor(dc, kLinkColour);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   if (!data.font) {
-    data.font = MakeLinkFont(control);
+    data.font = MakeLinkFont(dc, control);
     WriteBlock(dialog, kLinkDialogProperty, data);
+  }
+  // A static may select its own font after asking for its colours (Wine's does): given the
+  // link font as its own, it paints underlined either way.
+  if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != data.font) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(data.font), FALSE);
   }
   SelectObject(dc, data.font);
   return reinterpret_cast<LRESULT>(data.background);

@@ -5,8 +5,10 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/shell/shell_test_support.h"
 #include "windows/win32/owners.h"
@@ -78,6 +80,26 @@ Colours ColoursOf(HWND dialog, HWND control) {
   return colours;
 }
 
+// Whether one row of the painted control is blue across the whole width its blue text takes:
+// the underline.
+bool PaintedUnderlined(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  HDC dc = GetDC(control);
+  std::vector<int> rows(client.bottom, 0);
+  int left = client.right, right = -1;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) {
+      if (GetPixel(dc, x, y) != RGB(0, 0, 255)) continue;
+      ++rows[y];
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
+  }
+  ReleaseDC(control, dc);
+  return right > left && *std::max_element(rows.begin(), rows.end()) >= right - left;
+}
+
 HCURSOR CursorOver(HWND control) {
   SetCursor(nullptr);
   SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
@@ -101,6 +123,7 @@ TEST_F(About, TheAddressIsABlueUnderlinedLinkThatOpensAndLeavesTheBoxOpen) {
     EXPECT_EQ(colours.text, RGB(0, 0, 255));
     EXPECT_EQ(colours.background, GetSysColor(COLOR_BTNFACE));
     EXPECT_TRUE(colours.underlined);
+    EXPECT_TRUE(PaintedUnderlined(link)) << "the static painted with a font of its own";
     const Colours plain = ColoursOf(dialog, label);
     EXPECT_NE(plain.text, RGB(0, 0, 255));
     EXPECT_FALSE(plain.underlined);
