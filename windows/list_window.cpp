@@ -22,6 +22,8 @@ namespace {
 // The style the MDI child is asked for; the client adds the usual child-window styles.
 constexpr DWORD kListWindowStyle = 1;
 constexpr int kRowHeight = 30;
+// An overdue check mark's blink; timers clamp it to 10 ms.
+constexpr UINT kBlinkMs = 2;
 constexpr int kScrollBarWidth = 15;
 constexpr int kWheelStep = 20;
 constexpr int kToolbarWidth = 550;
@@ -281,12 +283,42 @@ void ListWindow::PositionTasks() {
 }
 
 void ListWindow::RefreshTasks() {
+  bool anyBlinking = false;
   for (const auto& item : list_.tasks) {
     auto* row = static_cast<TaskRowWindow*>(item->row());
     if (!row) continue;
-    row->UpdateTimer(TimeUntil(item->task.deadline));
+    row->UpdateBlink(TimeUntil(item->task.deadline));
     row->Refresh();
+    anyBlinking = anyBlinking || row->blinking();
   }
+  UpdateBlinkTimer(anyBlinking);
+}
+
+void ListWindow::UpdateBlinkTimer(bool anyBlinking) {
+  if (anyBlinking && !blinkTimer_) {
+    blinkTimer_ = SetTimer(pane_, IDT_BLINK, kBlinkMs, nullptr) != 0;
+  } else if (!anyBlinking && blinkTimer_) {
+    KillTimer(pane_, IDT_BLINK);
+    blinkTimer_ = false;
+  }
+}
+
+// One device context of the pane for every row; made without clipping the children, so that
+// it draws on the check buttons, and only at a tick where some check mark has changed.
+void ListWindow::OnBlinkTimer() {
+  bool anyBlinking = false;
+  HDC dc = nullptr;
+  for (const auto& item : list_.tasks) {
+    auto* row = static_cast<TaskRowWindow*>(item->row());
+    if (!row || !row->blinking()) continue;
+    anyBlinking = true;
+    if (!row->NeedsBlink()) continue;
+    if (!dc) dc = GetDCEx(pane_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+    if (dc) row->Blink(dc);
+  }
+  if (dc) ReleaseDC(pane_, dc);
+  // Rows that moved to another list take their blink with them.
+  if (!anyBlinking) UpdateBlinkTimer(false);
 }
 
 void ListWindow::RecordRestoreRect() {
@@ -496,6 +528,7 @@ LRESULT CALLBACK ListWindow::PaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE: return 1;
     case WM_PAINT: return window->OnPanePaint();
+    case WM_TIMER: window->OnBlinkTimer(); return 0;
     case WM_COMMAND: return window->OnPaneCommand(wParam, lParam);
     case WM_NCDESTROY: RemoveWindowSubclass(pane, PaneProc, kPaneSubclassId); break;
   }

@@ -112,6 +112,9 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   static LRESULT CALLBACK PaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR window);
   LRESULT OnPanePaint();
+  // The blink runs while any row blinks: one timer for the window, not one for each row.
+  void UpdateBlinkTimer(bool anyBlinking);
+  void OnBlinkTimer();
   LRESULT OnPaneCommand(WPARAM wParam, LPARAM lParam);
 
   ListWindowHost& host_;
@@ -121,6 +124,7 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   HWND pane_ = nullptr;
   win32::ImageListHandle images_;
   bool rowFailureShown_ = false;
+  bool blinkTimer_ = false;
   bool minimized_ = false;
   bool maximized_ = false;
   RestoreRect restoreRect_;

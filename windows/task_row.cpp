@@ -14,7 +14,6 @@ namespace qv {
 namespace {
 
 constexpr int kSquare = 30;  // the check and cross buttons are squares as high as a row
-constexpr UINT kBlinkMs = 2;
 constexpr int kMainTipWidth = 600;
 constexpr int kCheckTipWidth = 150;
 constexpr int kMainTipShowMs = 30000;
@@ -97,7 +96,7 @@ std::unique_ptr<TaskRowWindow> TaskRowWindow::Create(TaskItem& item, ListWindow&
 }
 
 TaskRowWindow::~TaskRowWindow() {
-  StopTimer();
+  StopBlink();
   mainTip_.reset();
   checkTip_.reset();
   main_.reset();
@@ -147,7 +146,7 @@ void TaskRowWindow::Adopt(CGenWindow& newOwner) {
   if (!check_ && !newOwner.IsLog()) {
     MakeCheckButton(pane);
   } else if (check_ && newOwner.IsLog()) {
-    StopTimer();
+    StopBlink();
     checkTip_.reset();
     check_.reset();
   }
@@ -159,7 +158,10 @@ void TaskRowWindow::Adopt(CGenWindow& newOwner) {
 void TaskRowWindow::Place(const RECT& row) {
   const int c = check_ ? kSquare : 0;
   const int height = row.bottom - row.top;
-  if (check_) SetWindowPos(check_.get(), nullptr, 0, row.top, kSquare, height, 0);
+  if (check_) {
+    SetWindowPos(check_.get(), nullptr, 0, row.top, kSquare, height, 0);
+    checkRect_ = {0, row.top, kSquare, row.bottom};
+  }
   SetWindowPos(main_.get(), nullptr, row.left + c, row.top, row.right - row.left - c - kSquare,
                height, 0);
   SetWindowPos(cross_.get(), nullptr, row.right - row.left - kSquare, row.top, kSquare, height, 0);
@@ -186,18 +188,17 @@ void TaskRowWindow::Refresh() {
   UpdateWindow(cross_.get());
 }
 
-void TaskRowWindow::UpdateTimer(double remaining) {
+void TaskRowWindow::UpdateBlink(double remaining) {
   if (!check_) return;
-  if (remaining < 0 && blinkTimer_ == 0) {
-    blinkTimer_ = SetTimer(check_.get(), IDT_BLINK, kBlinkMs, nullptr);
-  } else if (remaining >= 0) {
-    StopTimer();
+  if (remaining < 0) {
+    blinking_ = true;
+  } else {
+    StopBlink();
   }
 }
 
-void TaskRowWindow::StopTimer() {
-  if (blinkTimer_ != 0 && check_) KillTimer(check_.get(), blinkTimer_);
-  blinkTimer_ = 0;
+void TaskRowWindow::StopBlink() {
+  blinking_ = false;
   face_.clear();
   tinted_.clear();
 }
@@ -255,7 +256,6 @@ LRESULT CALLBACK TaskRowWindow::CheckProc(HWND button, UINT msg, WPARAM wParam, 
   auto* row = reinterpret_cast<TaskRowWindow*>(data);
   switch (msg) {
     case WM_ERASEBKGND: return 0;
-    case WM_TIMER: row->OnBlinkTimer(); return 0;
     case WM_PAINT: row->PaintCheck(); return 0;
     case WM_NOTIFY: {
       auto& header = *reinterpret_cast<NMHDR*>(lParam);
@@ -291,24 +291,25 @@ BITMAPINFO TopDownImage(int width, int height) {
 // Overdue, the level moves every pulse pass. The face itself has not changed since the last
 // paint (any change of the button's own invalidates it), so the kept face is tinted afresh and
 // copied straight to the screen, without painting the button again.
-void TaskRowWindow::OnBlinkTimer() {
+bool TaskRowWindow::NeedsBlink() const {
+  return blinking_ && deadlineLevel(item_.task, item_.owner().colourSpan) != paintedLevel_;
+}
+
+void TaskRowWindow::Blink(HDC pane) {
+  if (!NeedsBlink()) return;
   const std::int32_t level = deadlineLevel(item_.task, item_.owner().colourSpan);
-  if (level == paintedLevel_) return;
-  const HWND button = check_.get();
-  RECT client{};
-  GetClientRect(button, &client);
-  if (face_.empty() || client.right != faceWidth_ || client.bottom != faceHeight_) {
-    InvalidateRect(button, nullptr, FALSE);
-    UpdateWindow(button);
+  const int width = checkRect_.right - checkRect_.left;
+  const int height = checkRect_.bottom - checkRect_.top;
+  if (face_.empty() || width != faceWidth_ || height != faceHeight_) {
+    InvalidateRect(check_.get(), nullptr, FALSE);
+    UpdateWindow(check_.get());
     return;
   }
   tinted_ = face_;
   TintPureRed(tinted_.data(), faceWidth_, faceHeight_, level);
   const BITMAPINFO info = TopDownImage(faceWidth_, faceHeight_);
-  win32::WindowDc dc(button);
-  if (!dc.get()) return;
-  SetDIBitsToDevice(dc.get(), 0, 0, faceWidth_, faceHeight_, 0, 0, 0, faceHeight_,
-                    tinted_.data(), &info, DIB_RGB_COLORS);
+  SetDIBitsToDevice(pane, checkRect_.left, checkRect_.top, faceWidth_, faceHeight_, 0, 0, 0,
+                    faceHeight_, tinted_.data(), &info, DIB_RGB_COLORS);
   paintedLevel_ = level;
 }
 
@@ -333,7 +334,7 @@ void TaskRowWindow::PaintCheck() {
   DefSubclassProc(button, WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
   GdiFlush();
   auto* pixels = static_cast<std::uint32_t*>(bits);
-  if (blinkTimer_ != 0) {
+  if (blinking_) {
     face_.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
     faceWidth_ = width;
     faceHeight_ = height;

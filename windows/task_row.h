@@ -33,14 +33,20 @@ class TaskRowWindow final : public TaskRow {
   void Place(const RECT& row);
   // The name on the main button, and every button shown and repainted.
   void Refresh();
-  // The blink timer runs while the deadline has passed (remaining time below 0).
-  void UpdateTimer(double remaining);
+  // The check mark blinks while the deadline has passed (remaining time below 0); the list
+  // window's one blink timer drives every blinking row.
+  void UpdateBlink(double remaining);
+  // A blink tick: at a new pulse level the check mark is drawn again into the pane's device
+  // context, which paints over the pane's children.
+  void Blink(HDC pane);
+  // Whether the pulse has moved the level since the check mark was last drawn.
+  bool NeedsBlink() const;
 
   TaskItem& item() const { return item_; }
   HWND mainButton() const { return main_.get(); }
   HWND checkButton() const { return check_.get(); }
   HWND crossButton() const { return cross_.get(); }
-  bool blinking() const { return blinkTimer_ != 0; }
+  bool blinking() const { return blinking_; }
 
   // The row whose button this is, or null.
   static TaskRowWindow* FromButton(HWND button);
@@ -50,7 +56,7 @@ class TaskRowWindow final : public TaskRow {
   bool MakeMainButton(HWND pane);
   bool MakeCheckButton(HWND pane);
   bool MakeCrossButton(HWND pane);
-  void StopTimer();
+  void StopBlink();
 
   static LRESULT CALLBACK MainProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR row);
@@ -59,7 +65,6 @@ class TaskRowWindow final : public TaskRow {
   LRESULT OnMainButtonUp(WPARAM wParam, LPARAM lParam);
   LRESULT OnMainTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam);
   LRESULT OnCheckTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam);
-  void OnBlinkTimer();
   void PaintCheck();
 
   TaskItem& item_;
@@ -72,9 +77,11 @@ class TaskRowWindow final : public TaskRow {
   win32::FontHandle font_;
   std::u16string shownName_;
   bool nameShown_ = false;
-  UINT_PTR blinkTimer_ = 0;
-  // The level the check mark was last painted at; the blink timer repaints only when the pulse
-  // has moved it, which is one tick in three.
+  bool blinking_ = false;
+  // Where the check button sits in the pane.
+  RECT checkRect_{};
+  // The level the check mark was last painted at; a blink draws only when the pulse has moved
+  // it, which is one tick in three.
   std::int32_t paintedLevel_ = -1;
   // While blinking: the untinted face of the last paint, and the image tinted from it.
   std::vector<std::uint32_t> face_;

@@ -187,7 +187,7 @@ TEST_F(TaskRows, CheckMarkIsTintedByTimeLeftAndBlinksWhenOverdue) {
   ASSERT_TRUE(Row(due).blinking());
   MSG msg{};
   const DWORD deadline = GetTickCount() + 2000;
-  while (!PeekMessageW(&msg, Row(due).checkButton(), WM_TIMER, WM_TIMER, PM_REMOVE) &&
+  while (!PeekMessageW(&msg, Win32View(Hot()).pane(), WM_TIMER, WM_TIMER, PM_REMOVE) &&
          GetTickCount() < deadline) {
     Sleep(1);
   }
@@ -198,7 +198,7 @@ TEST_F(TaskRows, CheckMarkIsTintedByTimeLeftAndBlinksWhenOverdue) {
   due.task.deadline = kIn5Days;
   frame->RefreshTaskWindows();
   EXPECT_FALSE(Row(due).blinking());
-  EXPECT_FALSE(KillTimer(Row(due).checkButton(), IDT_BLINK)) << "the timer still runs";
+  EXPECT_FALSE(KillTimer(Win32View(Hot()).pane(), IDT_BLINK)) << "the timer still runs";
 
   // With the pulse worker stopped, the blink redraws the check mark at each new level without
   // a paint of the button.
@@ -208,7 +208,7 @@ TEST_F(TaskRows, CheckMarkIsTintedByTimeLeftAndBlinksWhenOverdue) {
   const std::int32_t pulse = OverduePulse.exchange(255);
   ExpectTinted(Row(due).checkButton(), frame->CheckIcon(), Tint::Yellow);
   OverduePulse.store(0);
-  SendMessageW(Row(due).checkButton(), WM_TIMER, IDT_BLINK, 0);
+  SendMessageW(Win32View(Hot()).pane(), WM_TIMER, IDT_BLINK, 0);
   ExpectTinted(Row(due).checkButton(), frame->CheckIcon(), Tint::Red, Paint::AsShown);
   OverduePulse.store(pulse);
 }
