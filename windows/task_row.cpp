@@ -167,8 +167,9 @@ void TaskRowWindow::Place(const RECT& row) {
   SetWindowPos(cross_.get(), nullptr, row.right - row.left - kSquare, row.top, kSquare, height, 0);
 }
 
-// The name is set only when it changed: setting a text repaints the button, and this runs
-// every second for every row.
+// This runs every second for every row, so only what has changed is drawn again: the name
+// when it is another (setting a text repaints the button), the check mark when its tint has
+// moved. Any other change of a button (hover, press, focus) invalidates it by itself.
 void TaskRowWindow::Refresh() {
   const std::u16string name = item_.task.name.value_or(u"");
   if (!nameShown_ || name != shownName_) {
@@ -178,12 +179,13 @@ void TaskRowWindow::Refresh() {
   }
   if (check_) {
     ShowWindow(check_.get(), SW_SHOW);
-    InvalidateRect(check_.get(), nullptr, FALSE);
+    if (deadlineLevel(item_.task, item_.owner().colourSpan) != paintedLevel_) {
+      InvalidateRect(check_.get(), nullptr, FALSE);
+    }
     UpdateWindow(check_.get());
   }
   ShowWindow(main_.get(), SW_SHOW);
   ShowWindow(cross_.get(), SW_SHOW);
-  InvalidateRect(cross_.get(), nullptr, FALSE);
   UpdateWindow(main_.get());
   UpdateWindow(cross_.get());
 }
