@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <vector>
 
 namespace qv {
@@ -37,7 +38,12 @@ LONG QueryValue(HKEY key, std::wstring* text) {
   if (error != ERROR_SUCCESS) return error;
   if (!IsTextType(type)) return ERROR_DATATYPE_MISMATCH;
   // Two bytes more than the data, for a NUL the stored value may lack.
-  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+  std::vector<wchar_t> buffer;
+  try {
+    buffer.assign(size / sizeof(wchar_t) + 2, L'\0');
+  } catch (const std::bad_alloc&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
   error = RegQueryValueExW(key, kAutostartValueName, nullptr, &type,
                            reinterpret_cast<BYTE*>(buffer.data()), &size);
   if (error != ERROR_SUCCESS) return error;
