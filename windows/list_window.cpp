@@ -303,19 +303,52 @@ void ListWindow::UpdateBlinkTimer(bool anyBlinking) {
   }
 }
 
-// One device context of the pane for every row; made without clipping the children, so that
-// it draws on the check buttons, and only at a tick where some check mark has changed.
+// The check marks that changed go to the screen as one image per run of adjacent rows,
+// through one device context of the pane made without clipping the children, so that it
+// draws on the check buttons: under Wine each copy and each device context costs far more
+// than the tint itself.
 void ListWindow::OnBlinkTimer() {
   bool anyBlinking = false;
   HDC dc = nullptr;
+  RECT run{};
+  const auto flush = [&] {
+    if (run.bottom > run.top) {
+      if (!dc) dc = GetDCEx(pane_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+      const int width = run.right - run.left;
+      const int height = run.bottom - run.top;
+      const BITMAPINFO info = TopDownImage(width, height);
+      if (dc) {
+        SetDIBitsToDevice(dc, run.left, run.top, width, height, 0, 0, 0, height, blinkImage_.data(),
+                          &info, DIB_RGB_COLORS);
+      }
+    }
+    run = {};
+  };
   for (const auto& item : list_.tasks) {
     auto* row = static_cast<TaskRowWindow*>(item->row());
     if (!row || !row->blinking()) continue;
     anyBlinking = true;
-    if (!row->NeedsBlink()) continue;
-    if (!dc) dc = GetDCEx(pane_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
-    if (dc) row->Blink(dc);
+    if (!row->NeedsBlink()) {
+      flush();
+      continue;
+    }
+    const RECT& place = row->checkRect();
+    const bool continues = run.bottom > run.top && place.top == run.bottom &&
+                           place.left == run.left && place.right == run.right;
+    if (!continues) flush();
+    if (run.bottom == run.top) run = {place.left, place.top, place.right, place.top};
+    const std::size_t offset =
+        static_cast<std::size_t>(run.right - run.left) * (run.bottom - run.top);
+    blinkImage_.resize(offset + static_cast<std::size_t>(place.right - place.left) *
+                                    (place.bottom - place.top));
+    if (row->TintBlink(blinkImage_.data() + offset)) {
+      run.bottom = place.bottom;
+    } else {
+      blinkImage_.resize(offset);
+      flush();
+    }
   }
+  flush();
   if (dc) ReleaseDC(pane_, dc);
   // Rows that moved to another list take their blink with them.
   if (!anyBlinking) UpdateBlinkTimer(false);

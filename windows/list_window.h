@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/list_window.h"
 #include "model/window_seam.h"
@@ -125,6 +126,8 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   win32::ImageListHandle images_;
   bool rowFailureShown_ = false;
   bool blinkTimer_ = false;
+  // The check marks of one blink tick, one run of adjacent rows after another.
+  std::vector<std::uint32_t> blinkImage_;
   bool minimized_ = false;
   bool maximized_ = false;
   RestoreRect restoreRect_;

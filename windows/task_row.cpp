@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -202,7 +203,6 @@ void TaskRowWindow::UpdateBlink(double remaining) {
 void TaskRowWindow::StopBlink() {
   blinking_ = false;
   face_.clear();
-  tinted_.clear();
 }
 
 TaskRowWindow* TaskRowWindow::FromButton(HWND button) {
@@ -275,8 +275,6 @@ LRESULT TaskRowWindow::OnCheckTooltip(NMHDR& header, WPARAM wParam, LPARAM lPara
   return DefSubclassProc(check_.get(), WM_NOTIFY, wParam, lParam);
 }
 
-namespace {
-
 BITMAPINFO TopDownImage(int width, int height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -288,8 +286,6 @@ BITMAPINFO TopDownImage(int width, int height) {
   return info;
 }
 
-}  // namespace
-
 // Overdue, the level moves every pulse pass. The face itself has not changed since the last
 // paint (any change of the button's own invalidates it), so the kept face is tinted afresh and
 // copied straight to the screen, without painting the button again.
@@ -297,22 +293,18 @@ bool TaskRowWindow::NeedsBlink() const {
   return blinking_ && deadlineLevel(item_.task, item_.owner().colourSpan) != paintedLevel_;
 }
 
-void TaskRowWindow::Blink(HDC pane) {
-  if (!NeedsBlink()) return;
-  const std::int32_t level = deadlineLevel(item_.task, item_.owner().colourSpan);
+bool TaskRowWindow::TintBlink(std::uint32_t* out) {
   const int width = checkRect_.right - checkRect_.left;
   const int height = checkRect_.bottom - checkRect_.top;
   if (face_.empty() || width != faceWidth_ || height != faceHeight_) {
     InvalidateRect(check_.get(), nullptr, FALSE);
     UpdateWindow(check_.get());
-    return;
+    return false;
   }
-  tinted_ = face_;
-  TintPureRed(tinted_.data(), faceWidth_, faceHeight_, level);
-  const BITMAPINFO info = TopDownImage(faceWidth_, faceHeight_);
-  SetDIBitsToDevice(pane, checkRect_.left, checkRect_.top, faceWidth_, faceHeight_, 0, 0, 0,
-                    faceHeight_, tinted_.data(), &info, DIB_RGB_COLORS);
-  paintedLevel_ = level;
+  paintedLevel_ = deadlineLevel(item_.task, item_.owner().colourSpan);
+  std::copy(face_.begin(), face_.end(), out);
+  TintPureRed(out, faceWidth_, faceHeight_, paintedLevel_);
+  return true;
 }
 
 // The button paints its face and icon into a 32-bit image of its own, which is kept for the

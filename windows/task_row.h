@@ -21,6 +21,8 @@ class ListWindow;
 // The pure-red pixels of a 32-bit top-down image (0x00RRGGBB), inside a border of two pixels,
 // tinted for a deadline level: 0 red, 255 yellow, 510 green.
 void TintPureRed(std::uint32_t* pixels, int width, int height, std::int32_t level);
+// The header of a 32-bit top-down image.
+BITMAPINFO TopDownImage(int width, int height);
 
 class TaskRowWindow final : public TaskRow {
  public:
@@ -36,11 +38,13 @@ class TaskRowWindow final : public TaskRow {
   // The check mark blinks while the deadline has passed (remaining time below 0); the list
   // window's one blink timer drives every blinking row.
   void UpdateBlink(double remaining);
-  // A blink tick: at a new pulse level the check mark is drawn again into the pane's device
-  // context, which paints over the pane's children.
-  void Blink(HDC pane);
   // Whether the pulse has moved the level since the check mark was last drawn.
   bool NeedsBlink() const;
+  // The check mark at the new level, as a top-down 32-bit image of checkRect()'s size, into
+  // out; false when there is no kept face of that size, and the button paints itself instead.
+  bool TintBlink(std::uint32_t* out);
+  // Where the check button sits in the pane.
+  const RECT& checkRect() const { return checkRect_; }
 
   TaskItem& item() const { return item_; }
   HWND mainButton() const { return main_.get(); }
@@ -83,7 +87,7 @@ class TaskRowWindow final : public TaskRow {
   // The level the check mark was last painted at; a blink draws only when the pulse has moved
   // it, which is one tick in three.
   std::int32_t paintedLevel_ = -1;
-  // While blinking: the untinted face of the last paint, and the image tinted from it.
+  // While blinking: the untinted face of the last paint.
   std::vector<std::uint32_t> face_;
   std::vector<std::uint32_t> tinted_;
   int faceWidth_ = 0;
