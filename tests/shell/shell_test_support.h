@@ -1,6 +1,7 @@
 #pragma once
-// Shared by the in-process shell tests: the real frame started on a scratch documents folder,
-// and answers to the modal boxes and file dialogs it opens.
+// Shared by the in-process window tests: the real frame started on a scratch documents folder,
+// answers to the modal boxes, file dialogs and popup menus it opens, its rows, and what it
+// saved read back without windows.
 
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -11,11 +12,14 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "resources/resource.h"
 #include "shell/app.h"
 #include "tests/workspace/workspace_test_support.h"
+#include "windows/task_row.h"
 #include "windows/win32/convert.h"
+#include "windows/win32/owners.h"
 
 namespace qv::test {
 
@@ -81,11 +85,107 @@ inline DialogAnswerer::Answer Press(int id) {
   return [id](HWND dialog) { PressButton(dialog, id); };
 }
 
+// What a popup menu offered (and which item was checked), read from another thread while the
+// caller's thread sits in the menu's loop; then these keys are pressed in it, like a user.
+struct PopupMenuSeen {
+  std::vector<std::wstring> items;
+  UINT checkedId = 0;
+};
+inline PopupMenuSeen ReadPopupMenu(const std::function<void()>& open, std::vector<WPARAM> keys) {
+  PopupMenuSeen seen;
+  std::thread reader([&] {
+    for (int i = 0; i < 500; ++i) {
+      HWND popup = FindWindowW(L"#32768", nullptr);
+      if (popup && IsWindowVisible(popup)) {
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+        for (int k = 0; k < GetMenuItemCount(menu); ++k) {
+          wchar_t text[64] = {};
+          GetMenuStringW(menu, k, text, 64, MF_BYPOSITION);
+          seen.items.push_back(text);
+          if (GetMenuState(menu, k, MF_BYPOSITION) & MF_CHECKED)
+            seen.checkedId = GetMenuItemID(menu, k);
+        }
+        for (WPARAM key : keys) PostMessageW(popup, WM_KEYDOWN, key, 0);
+        return;
+      }
+      Sleep(10);
+    }
+  });
+  open();
+  reader.join();
+  return seen;
+}
+
 inline void PumpMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message != WM_QUIT) DispatchMessageW(&msg);
   }
+}
+
+// A window's rectangle in its parent's client coordinates.
+inline RECT InParent(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+inline SIZE ClientSize(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  return {rect.right, rect.bottom};
+}
+
+// The client area's pixels as they are on screen, row after row.
+inline std::vector<COLORREF> OnScreen(HWND window) {
+  UpdateWindow(window);
+  const SIZE size = ClientSize(window);
+  win32::WindowDc dc(window);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < size.cy; ++y) {
+    for (int x = 0; x < size.cx; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
+  }
+  return pixels;
+}
+
+// A saved workspace file read back without windows, as the next start reads it.
+struct Reloaded {
+  explicit Reloaded(const std::u16string& path) : loaded(LoadWorkspace(ws, path)) {}
+  std::vector<std::u16string> Titles() const {
+    std::vector<std::u16string> titles;
+    for (const auto& entry : ws.ListWindows) titles.push_back(entry->window->Title());
+    return titles;
+  }
+  std::vector<std::u16string> Names(std::size_t list) const {
+    std::vector<std::u16string> names;
+    for (const auto& item : ws.ListWindows.at(list)->window->tasks)
+      names.push_back(*item->task.name);
+    return names;
+  }
+  HeadlessHost host;
+  Workspace ws{host};
+  bool loaded;
+};
+
+inline TaskRowWindow& Row(const TaskItem& item) {
+  return *static_cast<TaskRowWindow*>(item.row());
+}
+
+// The names the list's rows show, in their order.
+inline std::vector<std::u16string> Shown(const CGenWindow& list) {
+  std::vector<std::u16string> names;
+  for (const auto& item : list.tasks) names.push_back(win32::WindowText(Row(*item).mainButton()));
+  return names;
+}
+
+inline TaskItem& AddTask(CGenWindow& list, const std::u16string& name, std::uint32_t priority = 0,
+                         qv::SYSTEMTIME deadline = {}) {
+  TaskInfo task;
+  task.name = name;
+  task.priority = priority;
+  task.deadline = deadline;
+  return AddNewTask(list, task);
 }
 
 // The frame made and started as the program does it, with the documents folder in a scratch
@@ -102,6 +202,13 @@ class StartedFrame : public ::testing::Test {
     frame = std::make_unique<FrameWindow>(Instance());
     ASSERT_TRUE(frame->Create(LoadMenuW(Instance(), MAKEINTRESOURCEW(IDR_MAINMENU))));
     StartWorkspace(*frame, paths);
+  }
+  // The default workspace, with no seed beside the program: "Hot Tasks" logging into
+  // "My logger" and "Work logger", all hidden.
+  void StartOnDefault() {
+    StoragePaths paths = Paths();
+    paths.seedFile = scratch / u"no-seed.xml";
+    Start(paths);
   }
   void TearDown() override {
     if (frame && frame->hwnd()) DestroyWindow(frame->hwnd());
