@@ -107,17 +107,22 @@ HCURSOR CursorOver(HWND control) {
   return GetCursor();
 }
 
-TEST_F(About, TheAddressIsABlueUnderlinedLinkThatOpensAndLeavesTheBoxOpen) {
+// The first opening is inspected; two hundred more must leave nothing behind.
+TEST_F(About, TheAddressIsABlueUnderlinedLinkAndTheBoxLeavesNothingBehind) {
   Start();
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterDestroy, nullptr, GetCurrentThreadId());
+  const int gdi = win32::LiveCount(win32::LiveKind::Gdi);
+  const int blocks = win32::LiveCount(win32::LiveKind::Memory);
+  const int windows = win32::LiveCount(win32::LiveKind::Window);
   bool inspected = false;
   inspect = [&](HWND dialog) {
     inspected = true;
+    EXPECT_EQ(win32::LiveCount(win32::LiveKind::Gdi) - gdi, 2) << "the link font and the brush";
+    EXPECT_EQ(win32::LiveCount(win32::LiveKind::Memory) - blocks, 2);
     HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
     HWND label = FindWindowExW(dialog, nullptr, L"Static", L"Visit web site:");
     ASSERT_NE(label, nullptr);
-    wchar_t text[64] = {};
-    GetWindowTextW(link, text, 64);
-    EXPECT_STREQ(text, L"https://quorvane.example/");
+    EXPECT_EQ(win32::WindowText(link), u"https://quorvane.example/");
 
     const Colours colours = ColoursOf(dialog, link);
     EXPECT_EQ(colours.text, RGB(0, 0, 255));
@@ -125,13 +130,11 @@ TEST_F(About, TheAddressIsABlueUnderlinedLinkThatOpensAndLeavesTheBoxOpen) {
     EXPECT_TRUE(colours.underlined);
     EXPECT_TRUE(PaintedUnderlined(link)) << "the static painted with a font of its own";
     const Colours plain = ColoursOf(dialog, label);
-    EXPECT_NE(plain.text, RGB(0, 0, 255));
-    EXPECT_FALSE(plain.underlined);
+    EXPECT_FALSE(plain.text == RGB(0, 0, 255) || plain.underlined);
 
     const HCURSOR hand = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND));
     EXPECT_EQ(CursorOver(link), hand);
     EXPECT_NE(CursorOver(label), hand);
-    EXPECT_NE(CursorOver(dialog), hand);
 
     EXPECT_EQ(SendMessageW(link, WM_NCHITTEST, 0, 0), HTCLIENT) << "the static takes the click";
     SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, 0);
@@ -142,31 +145,15 @@ TEST_F(About, TheAddressIsABlueUnderlinedLinkThatOpensAndLeavesTheBoxOpen) {
 
     // Made a link again, it keeps one subclass and one set of properties.
     const LONG_PTR procedure = GetWindowLongPtrW(link, GWLP_WNDPROC);
-    const int blocks = win32::LiveCount(win32::LiveKind::Memory);
     MakeHyperlink(dialog);
     EXPECT_EQ(GetWindowLongPtrW(link, GWLP_WNDPROC), procedure);
-    EXPECT_EQ(win32::LiveCount(win32::LiveKind::Memory), blocks);
+    EXPECT_EQ(win32::LiveCount(win32::LiveKind::Memory) - blocks, 2);
   };
   Open();
   EXPECT_TRUE(inspected);
-}
-
-TEST_F(About, OpeningItTwoHundredTimesLeavesNothingBehind) {
-  Start();
-  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterDestroy, nullptr, GetCurrentThreadId());
-  const int gdi = win32::LiveCount(win32::LiveKind::Gdi);
-  const int blocks = win32::LiveCount(win32::LiveKind::Memory);
-  const int windows = win32::LiveCount(win32::LiveKind::Window);
-  int gdiWhileOpen = 0;
-  int blocksWhileOpen = 0;
-  inspect = [&](HWND) {
-    gdiWhileOpen = win32::LiveCount(win32::LiveKind::Gdi) - gdi;
-    blocksWhileOpen = win32::LiveCount(win32::LiveKind::Memory) - blocks;
-  };
+  inspect = nullptr;
   for (int i = 0; i < 200; ++i) Open();
   UnhookWindowsHookEx(hook);
-  EXPECT_EQ(gdiWhileOpen, 2) << "the link font and the background brush";
-  EXPECT_EQ(blocksWhileOpen, 2);
   EXPECT_EQ(win32::LiveCount(win32::LiveKind::Gdi), gdi);
   EXPECT_EQ(win32::LiveCount(win32::LiveKind::Memory), blocks);
   EXPECT_EQ(win32::LiveCount(win32::LiveKind::Window), windows);

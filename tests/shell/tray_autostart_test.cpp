@@ -49,29 +49,6 @@ std::pair<DWORD, DWORD> RunValueTypeAndSize() {
   return {type, size};
 }
 
-// What a popup menu offered, answered with these keys from another thread, like a user.
-const std::vector<std::wstring>& AnswerMenu(std::vector<WPARAM> keys, std::thread& reader) {
-  static std::vector<std::wstring> items;
-  items.clear();
-  reader = std::thread([keys] {
-    for (int i = 0; i < 500; ++i) {
-      HWND popup = FindWindowW(L"#32768", nullptr);
-      if (popup && IsWindowVisible(popup)) {
-        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-        for (int k = 0; k < GetMenuItemCount(menu); ++k) {
-          wchar_t text[32] = {};
-          GetMenuStringW(menu, k, text, 32, MF_BYPOSITION);
-          items.push_back(text);
-        }
-        for (WPARAM key : keys) PostMessageW(popup, WM_KEYDOWN, key, 0);
-        return;
-      }
-      Sleep(10);
-    }
-  });
-  return items;
-}
-
 // Serves what is queued; whether the loop was told to end.
 bool PumpSeesQuit() {
   bool quit = false;
@@ -97,37 +74,30 @@ class Tray : public StartedFrame {
   }
   void Mouse(UINT message) { SendMessageW(frame->hwnd(), WM_QV_TRAY, ID_TRAY_ICON, message); }
   std::vector<std::wstring> MenuAfter(UINT message, std::vector<WPARAM> keys) {
-    std::thread reader;
-    const std::vector<std::wstring>& items = AnswerMenu(std::move(keys), reader);
-    Mouse(message);
-    reader.join();
-    return items;
+    return ReadPopupMenu([&] { Mouse(message); }, std::move(keys)).items;
   }
 };
 
 TEST_F(Tray, TheIconIsAddedAtStartAgainAfterTheShellRestartsAndRemovedAtTheEnd) {
   Start();
+  // What the shell needs to call the frame back: the window, the id and, when added, the message.
+  const auto reaches = [&](std::size_t i, DWORD message) {
+    const auto& [sent, data] = notifications.at(i);
+    return sent == message && data.hWnd == frame->hwnd() && data.uID == ID_TRAY_ICON &&
+           (message != NIM_ADD ||
+            ((data.uFlags & NIF_MESSAGE) && data.uCallbackMessage == WM_QV_TRAY));
+  };
   ASSERT_EQ(notifications.size(), 1u);
-  const auto& [message, data] = notifications[0];
-  EXPECT_EQ(message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(data.cbSize, sizeof(NOTIFYICONDATAW));
-  EXPECT_EQ(data.hWnd, frame->hwnd());
-  EXPECT_EQ(data.uID, static_cast<UINT>(ID_TRAY_ICON));
-  EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-  EXPECT_EQ(data.uCallbackMessage, static_cast<UINT>(WM_QV_TRAY));
-  EXPECT_EQ(data.hIcon, LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP)));
-  EXPECT_STREQ(data.szTip, L"Kestrova");
+  EXPECT_TRUE(reaches(0, NIM_ADD));
+  const NOTIFYICONDATAW added = notifications[0].second;
+  EXPECT_EQ(added.hIcon, LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP)));
 
   SendMessageW(frame->hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   ASSERT_EQ(notifications.size(), 2u);
-  EXPECT_EQ(notifications[1].first, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(notifications[1].second.hWnd, frame->hwnd());
-
+  EXPECT_TRUE(reaches(1, NIM_ADD));
   frame->RemoveTrayIcon();
   ASSERT_EQ(notifications.size(), 3u);
-  EXPECT_EQ(notifications[2].first, static_cast<DWORD>(NIM_DELETE));
-  EXPECT_EQ(notifications[2].second.hWnd, frame->hwnd());
-  EXPECT_EQ(notifications[2].second.uID, static_cast<UINT>(ID_TRAY_ICON));
+  EXPECT_TRUE(reaches(2, NIM_DELETE));
   // Removed, it does not come back with the shell.
   SendMessageW(frame->hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   EXPECT_EQ(notifications.size(), 3u);
@@ -135,7 +105,7 @@ TEST_F(Tray, TheIconIsAddedAtStartAgainAfterTheShellRestartsAndRemovedAtTheEnd) 
   // The real shell of the Wine desktop takes the same icon.
   SetNotifyIconFunction(nullptr);
   TrayIcon real;
-  EXPECT_TRUE(real.Add(frame->hwnd(), data.hIcon));
+  EXPECT_TRUE(real.Add(frame->hwnd(), added.hIcon));
 }
 
 TEST_F(Tray, ClicksRestoreTheFrameAndTheMenuShowsHidesAndExitsWithASave) {
@@ -159,10 +129,8 @@ TEST_F(Tray, ClicksRestoreTheFrameAndTheMenuShowsHidesAndExitsWithASave) {
   EXPECT_EQ(MenuAfter(WM_RBUTTONDOWN, {VK_UP, VK_RETURN}), items);
   EXPECT_TRUE(PumpSeesQuit()) << "Exit";
   // Saved as at File > Exit: the cleared workspace is what the file holds.
-  HeadlessHost host;
-  Workspace saved(host);
-  ASSERT_TRUE(LoadWorkspace(saved, WorkspaceFile()));
-  EXPECT_TRUE(saved.ListWindows.empty());
+  const Reloaded saved(WorkspaceFile());
+  EXPECT_TRUE(saved.loaded && saved.ws.ListWindows.empty());
 }
 
 TEST(Autostart, OnOnlyForThisProgramsQuotedPathInAnyCase) {
@@ -262,9 +230,8 @@ std::u16string handOverFile;
 bool savedBeforeLaunch = false;
 
 DWORD LaunchProgram(HWND, const wchar_t*, HANDLE* process) {
-  HeadlessHost host;
-  Workspace saved(host);
-  savedBeforeLaunch = LoadWorkspace(saved, handOverFile) && saved.ListWindows.empty();
+  const Reloaded saved(handOverFile);
+  savedBeforeLaunch = saved.loaded && saved.ws.ListWindows.empty();
   std::wstring cmd = L"\"" + std::wstring(win32::Wide(ProgramFolder())) + L"\\Quorvane.exe\"";
   STARTUPINFOW si{};
   si.cb = sizeof(si);
