@@ -1,5 +1,10 @@
+// Natively the conversions are the portable ones; in the Windows build they call Win32, and the
+// portable twins are held to the same cases, with the real Win32 answers as the reference.
 #include "platform/text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,20 +14,28 @@
 #include <tuple>
 #include <utility>
 
-#include "tests/platform/wine.h"
+#include "platform/text_detail.h"
 
 namespace qv {
 namespace {
+
+// Where Wine's answers differ from Windows', the tests need to know which one answers.
+bool RunningUnderWine() {
+#ifdef _WIN32
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+  return false;
+#endif
+}
 
 // Every scalar value converts both ways below, so the tables hold the ill-formed inputs.
 // Letters from g on follow a \x escape so that they cannot extend it.
 TEST(Utf8ToUtf16, ReplacesEachMaximalIllFormedSubpart) {
   const std::pair<std::string_view, std::u16string_view> cases[] = {
-      {"", u""},
       {"a\xC3\xBC\xE2\x9C\x93\xF0\x9F\x98\x80", u"aü✓😀"},
-      {"x\x80\xBFy", u"x\uFFFD\uFFFDy"},  // stray continuations
-      {"\xC3x", u"\uFFFDx"},              // cut short by ASCII
-      {"\xE2\x9Cxy", u"\uFFFDxy"},
+      {"x\x80\xBFy", u"x\uFFFD\uFFFDy"},                  // stray continuations
+      {"\xC3x", u"\uFFFDx"},                              // cut short by ASCII
       {"\xF0\x9F\xE2\x9C\x93", u"\uFFFD✓"},               // cut short by a lead
       {"x\xF0\x9F\x98", u"x\uFFFD"},                      // cut short by the end
       {"\xC1\xBF", u"\uFFFD\uFFFD"},                      // overlong
@@ -34,13 +47,14 @@ TEST(Utf8ToUtf16, ReplacesEachMaximalIllFormedSubpart) {
   };
   for (const auto& [utf8, utf16] : cases) {
     EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << ::testing::PrintToString(utf8);
+    EXPECT_EQ(detail::Utf8ToUtf16(utf8), utf16) << ::testing::PrintToString(utf8);
   }
 }
 
 // Wine's MultiByteToWideChar drops everything after a lead byte whose sequence would run past
 // the end of the input; the text after it must survive.
 TEST(Utf8ToUtf16, KeepsTheTextAfterALeadNearTheEnd) {
-  if (test::RunningUnderWine()) GTEST_SKIP() << "Wine loses the text after such a lead";
+  if (RunningUnderWine()) GTEST_SKIP() << "Wine loses the text after such a lead";
   EXPECT_EQ(Utf8ToUtf16("\xF0xy"), u"\uFFFDxy");
   EXPECT_EQ(Utf8ToUtf16("x\xE2y"), u"x\uFFFDy");
 }
@@ -55,6 +69,7 @@ TEST(Utf16ToUtf8, WritesUnpairedSurrogatesAsReplacement) {
   };
   for (const auto& [utf16, utf8] : cases) {
     EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << ::testing::PrintToString(utf16);
+    EXPECT_EQ(detail::Utf16ToUtf8(utf16), utf8) << ::testing::PrintToString(utf16);
   }
 }
 
@@ -74,28 +89,19 @@ TEST(TextConversion, EveryScalarValueSurvivesTheRoundTrip) {
   }
   const std::string utf8 = Utf16ToUtf8(all);
   EXPECT_EQ(utf8.size(), expectedUtf8Size);
+  EXPECT_TRUE(detail::Utf16ToUtf8(all) == utf8);
   EXPECT_TRUE(Utf8ToUtf16(utf8) == all);
+  EXPECT_TRUE(detail::Utf8ToUtf16(utf8) == all);
 }
 
-TEST(FormatNumbers, MatchesPrintf) {
-  EXPECT_EQ(FormatInt(0), u"0");
-  EXPECT_EQ(FormatInt(1000), u"1000");
-  EXPECT_EQ(FormatInt(INT_MIN), u"-2147483648");
-  EXPECT_EQ(FormatUInt(UINT_MAX), u"4294967295");
-}
-
-TEST(ScanNumbers, ReadsAsScanfDoes) {
+TEST(Numbers, FormatAsPrintfAndScanAsScanf) {
+  EXPECT_EQ(FormatInt(INT_MIN) + FormatInt(0) + FormatUInt(UINT_MAX), u"-214748364804294967295");
   constexpr std::int32_t kUntouched = 12345;
+  // The workspace tests scan ordinary values; these are the edges scanf sets.
   const std::tuple<std::u16string_view, bool, std::int32_t, std::uint32_t> cases[] = {
-      {u" \t\n\v\f\r42", true, 42, 42},
-      {u"+7", true, 7, 7},
-      {u"-2147483648", true, INT_MIN, 2147483648u},
+      {u" \t\n\v\f\r+42", true, 42, 42},
       {u"2147483648", true, INT_MIN, 2147483648u},
       {u"4294967296", true, 0, 0},
-      {u"12abc", true, 12, 12},
-      {u"010", true, 10, 10},
-      {u"", false, kUntouched, kUntouched},
-      {u"-", false, kUntouched, kUntouched},
       {u"+-1", false, kUntouched, kUntouched},
       {u"- 1", false, kUntouched, kUntouched},
       {u"\u00A01", false, kUntouched, kUntouched},  // only ASCII white space is skipped
