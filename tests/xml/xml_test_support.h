@@ -12,12 +12,12 @@
 namespace qv::test {
 
 // Name, attributes and content in order, e.g. Root[a='1',b](T'x',C<!--| y |-->,A[]()).
-// A declaration starts with '?', the nameless top reads #top. Built by appending: GCC 12
-// mistakes "literal" + std::string for an overlapping copy.
+// A declaration starts with '?'. Built by appending: GCC 12 mistakes "literal" + std::string
+// for an overlapping copy.
 inline std::string Describe(const XmlNode& node) {
   if (node.IsEmpty()) return "<empty>";
   std::string out = node.IsDeclaration() ? "?" : "";
-  out.append(node.GetName() ? Utf16ToUtf8(*node.GetName()) : "#top").append("[");
+  out.append(Utf16ToUtf8(node.GetName().value_or(u"#top"))).append("[");
   for (std::int32_t i = 0; i < node.AttributeCount(); ++i) {
     const XmlAttribute attribute = node.GetAttributeAt(i);
     out.append(i > 0 ? "," : "").append(Utf16ToUtf8(attribute.name));
@@ -26,19 +26,16 @@ inline std::string Describe(const XmlNode& node) {
   out += "](";
   for (std::int32_t i = 0; i < node.ContentCount(); ++i) {
     const XmlContentRef item = node.GetContentAt(i);
-    const auto index = static_cast<std::size_t>(item.index);
+    const auto at = static_cast<std::size_t>(item.index);
     out.append(i > 0 ? "," : "");
     if (item.kind == XmlContentKind::Element) {
       out.append(Describe(node.GetChildAt(item.index)));
     } else if (item.kind == XmlContentKind::Text) {
-      out.append("T'").append(Utf16ToUtf8(node.Texts()[index])).append("'");
+      out.append("T'").append(Utf16ToUtf8(node.Texts()[at])).append("'");
     } else {
-      const XmlClear& clear = node.Clears()[index];
-      out.append("C")
-          .append(Utf16ToUtf8(clear.opening))
-          .append("|")
-          .append(Utf16ToUtf8(clear.content));
-      out.append("|").append(Utf16ToUtf8(clear.closing));
+      const XmlClear& clear = node.Clears()[at];
+      out.append("C").append(Utf16ToUtf8(clear.opening)).append("|");
+      out.append(Utf16ToUtf8(clear.content)).append("|").append(Utf16ToUtf8(clear.closing));
     }
   }
   return out + ')';
