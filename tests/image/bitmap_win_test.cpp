@@ -1,12 +1,11 @@
-// Images as the toolbar gets them: DIB sections read back byte by byte.
+// Images as the toolbar gets them: DIB sections read back byte by byte. Loading the files
+// beside the program is the list window tests' part.
 #include "image/bitmap_win.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
-
-#include "platform/files.h"
 
 namespace qv {
 namespace {
@@ -53,13 +52,6 @@ TEST(PngToBitmap, PremultipliedBgraWithTheFirstRowOnTop) {
   for (const PngImage& odd : {Image(1, 1, 2, {1, 2}), Image(0, 0, 4, {}), shortRows}) {
     EXPECT_EQ(PngToBitmap(odd), nullptr) << odd.width << " x " << odd.height;
   }
-}
-
-TEST(LoadPngBitmap, LoadsTheImagesBesideTheProgramAndNothingElse) {
-  HBITMAP loaded = LoadPngBitmap(ProgramFolder() + u"\\Icons\\New_task.png");
-  EXPECT_EQ(SectionBytes(loaded, 48, 48).size(), 48u * 48 * 4);
-  ::DeleteObject(loaded);
-  EXPECT_EQ(LoadPngBitmap(ProgramFolder() + u"\\Icons\\absent.png"), nullptr);
 }
 
 }  // namespace
