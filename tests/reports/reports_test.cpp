@@ -1,0 +1,289 @@
+// The HTML and text reports byte for byte, and the PDF report read back with a real PDF reader
+// (poppler's pdftotext) where the build runs natively; under Wine the PDF file itself is checked.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "model/headless.h"
+#include "model/workspace_model.h"
+#include "platform/text.h"
+#include "reports/pdf_report.h"
+#include "reports/text_reports.h"
+#include "tests/workspace/workspace_test_support.h"
+
+namespace qv::test {
+
+// A task with the times the expected reports below show.
+TaskInfo Task(NullableText name, NullableText remarks, TaskState state, std::uint32_t priority = 10,
+              std::uint32_t difficulty = 20) {
+  TaskInfo task = TaskInfo::Zero();
+  task.name = std::move(name);
+  task.remarks = std::move(remarks);
+  task.state = static_cast<std::uint32_t>(state);
+  task.priority = priority;
+  task.difficulty = difficulty;
+  task.startTime = Time(2012, 3, 5, 14, 7, 9);
+  task.deadline = Time(2012, 12, 31, 8, 0, 0);
+  if (state != TaskState::InProgress) task.closedTime = Time(2013, 1, 2, 23, 59, 5);
+  return task;
+}
+
+// A headless log window holding tasks.
+struct ReportList {
+  explicit ReportList(const std::u16string& title, const std::vector<TaskInfo>& tasks = {})
+      : ws(host) {
+    list = AddListWindow(ws, static_cast<std::uint32_t>(ListType::Log), title)->window.get();
+    for (const TaskInfo& task : tasks) AppendTaskCopy(*list, task);
+  }
+  HeadlessHost host;
+  Workspace ws;
+  CGenWindow* list;
+};
+
+}  // namespace qv::test
+
+namespace {
+
+using qv::TaskState;
+using qv::test::Task;
+
+std::u16string FromUtf16LeWithMark(const std::vector<std::uint8_t>& bytes) {
+  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE || bytes.size() % 2 != 0) {
+    return u"<no UTF-16 LE byte-order mark>";
+  }
+  std::u16string text;
+  for (std::size_t i = 2; i < bytes.size(); i += 2) text += char16_t(bytes[i] | bytes[i + 1] << 8);
+  return text;
+}
+
+TEST(ReportPath, ForbiddenCharactersAndLength) {
+  const std::u16string x251(251, u'x');
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"tab\there\r\n\x7F", u"F\\tab_here___.html"},
+      // 259 in all: the extension survives, the title is cut.
+      {std::u16string(300, u'x'), u"F\\" + x251 + u"x.html"},
+      // A surrogate pair straddling the cut goes as a whole.
+      {x251 + u"\U0001F600", u"F\\" + x251 + u".html"},
+  };
+  for (const auto& [title, expected] : cases) {
+    std::u16string path;
+    ASSERT_TRUE(qv::BuildReportPath(u"F", title, u".html", path));
+    EXPECT_EQ(path, expected) << qv::Utf16ToUtf8(title);
+  }
+  std::u16string path;
+  EXPECT_FALSE(qv::BuildReportPath(std::u16string(255, u'f'), u"t", u".html", path));
+}
+
+constexpr char16_t kHtmlFrame[] = u"<html>\r\n<head>\r\n</head>\r\n<body>\r\n\t<h1><center>";
+constexpr char16_t kHtmlAfterTitle[] = u"\r\n</center></h1><br>\r\n<br>\r\n\t<h3>Content:</h3>\r\n";
+constexpr char16_t kHtmlEnd[] = u"</body>\r\n</html>\r\n";
+constexpr char16_t kHtmlTimes[] =
+    u"Priority: 10\r\n<br>Difficult: 20\r\n<br>Started: 2012 5.3 14:07:09\r\n<br>"
+    u"End: 2012 31.12 08:00:00\r\n<br>";
+constexpr char16_t kTextTimes[] =
+    u"Priority: 10\r\nDifficult: 20\r\nStarted: 2012 5.3 14:07:09\r\nEnd: 2012 31.12 08:00:00\r\n";
+constexpr char16_t kSolved[] = u"Solved: 2013 2.1 23:59:05";
+constexpr char16_t kOpen[] = u"Status: in progress";
+
+std::u16string HtmlLink(char16_t number, const std::u16string& name) {
+  return number + (u". <a href=\"#" + name + u"\">\r\n" + name + u"</a>\r\n<br>\r\n");
+}
+std::u16string HtmlEntry(const std::u16string& name, const std::u16string& status) {
+  return u"<center><h3><a name=\"" + name + u"\"></a>Task name: " + name + u"</h3>\r\n" +
+         kHtmlTimes + status + u"\r\n<br></center>\r\n";
+}
+std::u16string TextEntry(const std::u16string& name, const std::u16string& status) {
+  return std::u16string(103, u'_') + u"\r\nTask name: " + name + u"\r\n" + kTextTimes + status +
+         u"\r\n\r\n";
+}
+
+// Every state, an unknown one read as in progress, remarks missing, empty, of several lines and
+// ending with CR LF, texts needing escapes, a name too long for the header (written in full),
+// and a title no file can be named.
+TEST(TextReports, HtmlAndTextByteForByte) {
+  const std::u16string title = u"Log <a/b> & 'c' \"d\"", bad = u"<b>\"x\"&'y'";
+  const std::u16string esc = u"&lt;b&gt;&quot;x&quot;&amp;&#39;y&#39;", longName(300, u'N');
+  const std::u16string indent = u"&nbsp;&nbsp;&nbsp;&nbsp;", gone = u"Cancelled: 2013 2.1 23:59:05";
+  std::vector<qv::TaskInfo> tasks = {
+      Task(u"Open", {}, TaskState::InProgress), Task(u"Done", u"one\r\ntwo", TaskState::Solved),
+      Task(u"Gone", u"", TaskState::Cancelled), Task(bad, u"<i>\r\n", TaskState::Solved),
+      Task(longName, {}, TaskState::Solved)};
+  tasks.back().state = 7;
+  const std::u16string html =
+      std::u16string(kHtmlFrame) + u"Log &lt;a/b&gt; &amp; &#39;c&#39; &quot;d&quot;" +
+      kHtmlAfterTitle + HtmlLink(u'1', u"Open") + HtmlLink(u'2', u"Done") +
+      HtmlLink(u'3', u"Gone") + HtmlLink(u'4', esc) + HtmlLink(u'5', longName) +
+      HtmlEntry(u"Open", kOpen) + u"\r\n<hr>" + HtmlEntry(u"Done", kSolved) + indent +
+      u"one\r\n<br>" + indent + u"two\r\n<br>\r\n<hr>" + HtmlEntry(u"Gone", gone) + indent +
+      u"\r\n<br>\r\n<hr>" + HtmlEntry(esc, kSolved) + indent + u"&lt;i&gt;\r\n<br>" + indent +
+      u"\r\n<br>\r\n<hr>" + HtmlEntry(longName, kOpen) + u"\r\n<hr>" + kHtmlEnd;
+  const std::u16string text = u"\t" + title + u"\r\n" + TextEntry(u"Open", kOpen) +
+                              TextEntry(u"Done", kSolved) + u"one\r\ntwo\r\n\r\n" +
+                              TextEntry(u"Gone", gone) + u"\r\n\r\n" + TextEntry(bad, kSolved) +
+                              u"<i>\r\n\r\n\r\n" + TextEntry(longName, kOpen);
+  const qv::test::ScratchFolder folder;
+  const qv::test::ReportList list(title, tasks);
+  std::u16string htmlPath, textPath;
+  EXPECT_EQ(qv::ExportHtml(*list.list, folder.path, qv::AfterExport::LeaveClosed, &htmlPath), 0u);
+  EXPECT_EQ(qv::ExportText(*list.list, folder.path, qv::AfterExport::LeaveClosed, &textPath), 0u);
+  EXPECT_EQ(htmlPath, folder / u"Log _a_b_ & 'c' _d_.html");
+  EXPECT_EQ(textPath, folder / u"Log _a_b_ & 'c' _d_.txt");
+  EXPECT_EQ(FromUtf16LeWithMark(qv::test::FileBytes(htmlPath)), html);
+  EXPECT_EQ(FromUtf16LeWithMark(qv::test::FileBytes(textPath)), text);
+}
+
+TEST(TextReports, FailuresAreReportedAndNothingIsOpened) {
+  const qv::test::ScratchFolder folder;
+  const qv::test::ReportList list(u"Log", {Task(u"T", u"r", TaskState::Solved)});
+  for (auto exporter : {qv::ExportHtml, qv::ExportText}) {
+    const auto open = qv::AfterExport::OpenReport;
+    EXPECT_EQ(exporter(*list.list, folder / u"missing", open, nullptr), 6u);
+    EXPECT_EQ(exporter(*list.list, std::u16string(300, u'f'), open, nullptr), 6u);
+    const qv::ScopedWriteFailure failure(10);
+    EXPECT_EQ(exporter(*list.list, folder.path, open, nullptr), qv::kErrorDiskFull);
+  }
+#ifndef _WIN32
+  EXPECT_TRUE(qv::TakeOpenRequests().empty());
+  ASSERT_EQ(qv::ExportHtml(*list.list, folder.path), 0u);
+  EXPECT_EQ(qv::TakeOpenRequests(), std::vector<std::u16string>{folder / u"Log.html"});
+#endif
+}
+
+TEST(PdfText, WinAnsiConversion) {
+  EXPECT_EQ(qv::ToWinAnsi(u"Crème ß ÿ"), "Cr\xE8me \xDF \xFF");
+  EXPECT_EQ(qv::ToWinAnsi(u"€ „q“ – Š œ Ÿ"), "\x80 \x84q\x93 \x96 \x8A \x9C \x9F");
+  EXPECT_EQ(qv::ToWinAnsi(u"Ω 漢 \U0001F600 \xD800!"), "? ? ? ?!");
+  EXPECT_EQ(qv::ToWinAnsi(std::u16string(u"a\tb\nc\rd\0e\x7F", 10)), "a\tb c d e ");
+}
+
+struct Exported {
+  std::int32_t result;
+  std::string output;  // standard output during the export
+  std::u16string path;
+};
+
+Exported Export(const qv::test::ReportList& list, const std::u16string& folder) {
+  Exported e;
+  testing::internal::CaptureStdout();
+  e.result = qv::ExportPdf(*list.list, folder, qv::AfterExport::LeaveClosed, &e.path);
+  e.output = testing::internal::GetCapturedStdout();
+  return e;
+}
+
+TEST(PdfReport, FailuresFreeTheDocumentAndPrintTheDiagnostic) {
+  const qv::test::ScratchFolder folder;
+  const std::vector<qv::TaskInfo> tasks(40, Task(u"Name", u"one\r\ntwo", TaskState::Cancelled));
+  const qv::test::ReportList list(u"Log", tasks);
+  const std::regex diagnostic("ERROR: error_no=[0-9A-F]{4}, detail_no=[0-9]+\n");
+  // Out of memory at each stage of the export, from the first allocation on: no crash, no leak
+  // (AddressSanitizer), result 1 with a diagnostic, and no file.
+  int noDocuments = 0, failures = 0;
+  for (std::size_t budget = 0; budget < 400000; budget = budget * 5 / 4 + 256) {
+    const qv::ScopedPdfMemoryLimit limit(budget);
+    const Exported e = Export(list, folder.path);
+    if (e.result == 0) break;
+    EXPECT_EQ(e.result, 1) << budget;
+    EXPECT_TRUE(qv::test::FileBytes(folder / u"Log.pdf").empty()) << budget;
+    if (e.output == "error: cannot create PdfDoc object\n") {
+      ++noDocuments;
+      continue;
+    }
+    ++failures;
+    EXPECT_TRUE(std::regex_match(e.output, diagnostic)) << e.output;
+  }
+  EXPECT_GT(noDocuments, 0);
+  EXPECT_GT(failures, 5);
+
+  // Into a folder that does not exist, so that any attempt to write fails.
+  const Exported unwritable = Export(list, folder / u"missing");
+  EXPECT_EQ(unwritable.result, 1);
+  EXPECT_TRUE(std::regex_match(unwritable.output, diagnostic)) << unwritable.output;
+  EXPECT_EQ(unwritable.output.rfind("ERROR: error_no=1016, ", 0), 0u);
+  const Exported untitled = Export(qv::test::ReportList(u"", tasks), folder / u"missing");
+  EXPECT_EQ(untitled.result, 0) << "an empty title builds the document but writes nothing";
+  EXPECT_TRUE(untitled.path.empty());
+}
+
+#ifndef _WIN32
+// In drawing order, one line per piece drawn, each page ended by a form feed.
+std::string Text(const std::u16string& path) {
+  std::string native = qv::Utf16ToUtf8(path), out;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  if (FILE* pipe = popen(("pdftotext -q -raw '" + native + "' -").c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+std::string Details(int priority, int difficulty, const std::string& closed) {
+  return "Priority: " + std::to_string(priority) + "\nDifficult: " + std::to_string(difficulty) +
+         "\nStarted: 2012 5.3 14:07:09\nDeadline: 2012 31.12 08:00:00\n" + closed;
+}
+
+#endif
+
+// A compressed document named after the title, which also proves that the libharu each build
+// links, zlib included, writes a whole document. Natively pdftotext reads it back: in drawing
+// order, accents intact, a wide name broken into lines, long lists and remarks continued on
+// numbered pages.
+TEST(PdfReport, DrawsTheListInOrderOnNumberedPages) {
+  const qv::test::ScratchFolder folder;
+  std::u16string wide = u"Ω", remarks;
+  for (int i = 0; i < 20; ++i) wide += u"Wrapé" + qv::FormatInt(i);
+  std::vector<qv::TaskInfo> tasks = {
+      Task(u"Crème brûlée €5", u"première ligne\r\nzweite Zeile ß", TaskState::Solved, 7, 3),
+      Task(u"Second", {}, TaskState::Cancelled), Task(wide, u"", TaskState::InProgress)};
+  std::vector<std::string> names;  // lines without a colon after the wide name
+  for (int i = 1; i <= 30; ++i) {
+    tasks.push_back(Task(u"Task " + qv::FormatInt(i), {}, TaskState::Solved));
+    names.push_back("Task " + std::to_string(i));
+  }
+  names.push_back("Remarkable");
+  for (int i = 1; i <= 150; ++i) {
+    remarks += u"Remark line " + qv::FormatInt(i) + u"\r\n";
+    names.push_back("Remark line " + std::to_string(i));
+  }
+  tasks.push_back(Task(u"Remarkable", remarks, TaskState::Solved));
+  const Exported e = Export(qv::test::ReportList(u"Café/Überblick", tasks), folder.path);
+  ASSERT_EQ(e.result, 0);
+  EXPECT_EQ(e.output, "");
+  EXPECT_EQ(e.path, folder / u"Café_Überblick.pdf");
+  const std::vector<std::uint8_t> file = qv::test::FileBytes(e.path);
+  const std::string bytes(file.begin(), file.end());
+  EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
+  for (const char* part : {"/FlateDecode", "/WinAnsiEncoding", "%%EOF"}) {
+    EXPECT_NE(bytes.find(part), std::string::npos) << part;
+  }
+#ifndef _WIN32
+  const std::string text = Text(e.path);
+  const std::size_t at = text.find("?Wrap");
+  ASSERT_NE(at, std::string::npos) << text;
+  EXPECT_EQ(text.substr(0, at), "Café/Überblick\n" + Details(7, 3, "Solved: 2013 2.1 23:59:05\n") +
+                                    "Crème brûlée €5\npremière ligne\nzweite Zeile ß\n" +
+                                    Details(10, 20, "Cancelled: 2013 2.1 23:59:05\n") + "Second\n" +
+                                    Details(10, 20, ""));
+  std::string rest = text.substr(at, text.find("Priority", at) - at);
+  EXPECT_GE(std::erase(rest, '\n'), 2u) << "the wide name is broken into lines";
+  EXPECT_EQ(rest, "?" + qv::Utf16ToUtf8(wide.substr(1))) << "nothing lost at the breaks";
+  std::istringstream pages(text.substr(at));
+  std::vector<std::string> lines;
+  int page = 0;
+  for (std::string block; std::getline(pages, block, '\f') && !block.empty();) {
+    std::istringstream blockLines(block);
+    for (std::string line; std::getline(blockLines, line);) lines.push_back(line);
+    EXPECT_EQ(lines.back(), std::to_string(++page)) << "every page ends with its number";
+    lines.pop_back();
+  }
+  EXPECT_GE(page, 3);
+  std::erase_if(lines, [](const std::string& line) { return line.find(':') != std::string::npos; });
+  EXPECT_EQ(std::vector(lines.end() - std::min(lines.size(), names.size()), lines.end()), names);
+#endif
+}
+
+}  // namespace
