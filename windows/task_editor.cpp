@@ -184,6 +184,10 @@ void TaskEditor::OpenAtStoredRect() {
   const RECT rect = UsableEditorRect(task_.editorRect, templateSize, Measure(), frame);
   SetWindowPos(hwnd(), nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                SWP_NOZORDER);
+  // A rectangle of the template's own size sends no WM_SIZE, and the controls would stay where
+  // the template put them, under labels piled up at the corner.
+  const SIZE laidOut = ClientSize(hwnd());
+  OnSize(laidOut.cx, laidOut.cy);
 }
 
 // An invalid time, the all-zero one of a new task above all, is refused by the picker, which
