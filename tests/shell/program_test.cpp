@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "model/headless.h"
 #include "platform/files.h"
 #include "resources/resource.h"
 #include "tests/xml/xml_test_support.h"
+#include "workspace/workspace_file.h"
 
 namespace {
 
@@ -21,31 +23,6 @@ std::wstring Wide(const std::u16string& text) {
 
 std::wstring ProgramPath() {
   return Wide(qv::ProgramFolder()) + L"\\Quorvane.exe";
-}
-
-// What `quorvane-cli workspace-check` prints about a file.
-std::string CheckWorkspace(const std::u16string& file) {
-  const std::wstring out = Wide(qv::TempFolder()) + L"\\quorvane-check.txt";
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE output =
-      CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-  std::wstring cmd = L"\"" + Wide(qv::ProgramFolder()) +
-                     L"\\quorvane-cli.exe\" workspace-check \"" + Wide(file) + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = output;
-  si.hStdError = output;
-  PROCESS_INFORMATION pi{};
-  if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    WaitForSingleObject(pi.hProcess, kExitTimeoutMs);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  CloseHandle(output);
-  std::vector<std::uint8_t> bytes;
-  qv::ReadWholeFile(qv::TempFolder() + u"\\quorvane-check.txt", bytes);
-  return std::string(bytes.begin(), bytes.end());
 }
 
 class RunningProgram {
@@ -111,8 +88,16 @@ TEST(Program, LoadsTheUsersWorkspaceAndSavesItAtExitWithCodeZero) {
   DWORD code = 1234;
   ASSERT_TRUE(GetExitCodeProcess(program.process(), &code));
   EXPECT_EQ(code, 0u);
-  EXPECT_EQ(CheckWorkspace(file),
-            "result 0 No error\r\nlist 2 1 1 0 \"Errands\"\r\nlist 4 0 0 0 \"Kept\"\r\n");
+  qv::HeadlessHost host;
+  qv::Workspace saved(host);
+  ASSERT_TRUE(qv::LoadWorkspace(saved, file)) << "not saved at exit";
+  std::vector<std::u16string> lists;
+  for (const auto& entry : saved.ListWindows) {
+    const qv::CGenWindow& list = *entry->window;
+    lists.push_back(list.Title() + u" " + qv::FormatInt(static_cast<std::int32_t>(list.visible)) +
+                    u" " + qv::FormatInt(static_cast<std::int32_t>(list.tasks.size())));
+  }
+  EXPECT_EQ(lists, (std::vector<std::u16string>{u"Errands 1 1", u"Kept 0 0"}));
 }
 
 TEST(Program, CarriesItsManifestAndVersion) {
