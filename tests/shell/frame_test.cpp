@@ -24,7 +24,6 @@ constexpr char16_t kTwoLists[] =
     u"<TaskList/><LogLinks/></LogList>\r\n"
     u"<MainAppData MainWindowPosX=\"50\" MainWindowPosY=\"40\" MainWindowPosCX=\"950\" "
     u"MainWindowPosCY=\"740\" KeepSize=\"1\"/>\r\n</Root>\r\n";
-const Titles kDefaultTitles{u"Hot Tasks", u"My logger", u"Work logger"};
 
 std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
@@ -38,12 +37,6 @@ Titles TitlesOf(const Workspace& ws) {
   return titles;
 }
 
-std::size_t FilesIn(const std::u16string& folder) {
-  std::error_code ignored;
-  const std::filesystem::directory_iterator it(NativePath(folder), ignored);
-  return static_cast<std::size_t>(std::distance(begin(it), end(it)));
-}
-
 class Frame : public StartedFrame {
  protected:
   void StartOnTwoLists() {
@@ -53,9 +46,11 @@ class Frame : public StartedFrame {
   }
 };
 
-// The commands a user reaches through the menu bar: a wrong id here is a dead menu item.
-TEST_F(Frame, MenuItemsCarryTheirCommands) {
+// Started with only the seed beside the program, it loads a copy of the seed; the commands a
+// user reaches through the menu bar carry their ids (a wrong one is a dead menu item).
+TEST_F(Frame, StartsOnTheSeedWithEveryMenuCommandOrOnTheDefaultWorkspace) {
   Start();
+  EXPECT_EQ(TitlesOf(frame->workspace()), Reloaded(Paths().seedFile).Titles());
   constexpr UINT kPopup = static_cast<UINT>(-1), kSeparator = 0;
   const std::vector<std::vector<UINT>> expected{
       {IDM_NEW_WORKSPACE, IDM_LOAD_WORKSPACE, IDM_SAVE_WORKSPACE, IDM_EXIT},
@@ -70,11 +65,16 @@ TEST_F(Frame, MenuItemsCarryTheirCommands) {
   }
   EXPECT_EQ(ids, expected);
   EXPECT_EQ(GetSubMenu(GetSubMenu(menu, 1), 1), frame->taskWindowsMenu());
+  TearDown();
+
+  std::filesystem::remove(NativePath(WorkspaceFile()));
+  StartOnDefault();
+  EXPECT_EQ(TitlesOf(frame->workspace()), (Titles{u"Hot Tasks", u"My logger", u"Work logger"}));
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(IsWindowVisible(ListHwnd(i)));
 }
 
-TEST_F(Frame, StartsOnTheWorkspaceInTheDocumentsFolderAfterBackingItUp) {
+TEST_F(Frame, StartsOnTheWorkspaceInTheDocumentsFolder) {
   StartOnTwoLists();
-  EXPECT_EQ(FilesIn(Paths().backupFolder), 1u);
   EXPECT_EQ(TitlesOf(frame->workspace()), (Titles{u"Mine", u"Done"}));
   EXPECT_EQ(ClassOf(ListHwnd(0)), kTaskWindowClass);
   EXPECT_EQ(ClassOf(ListHwnd(1)), kLogWindowClass);
@@ -89,21 +89,9 @@ TEST_F(Frame, StartsOnTheWorkspaceInTheDocumentsFolderAfterBackingItUp) {
   EXPECT_EQ(TaskWindowsState(1), 0u);
   EXPECT_EQ(frame->FrameRect(), (WindowRect{50, 40, 900, 700}));
   EXPECT_EQ(GetMenuState(GetMenu(frame->hwnd()), IDM_KEEP_SIZE, MF_BYCOMMAND), MF_CHECKED);
-  EXPECT_TRUE(IsWindowVisible(frame->hwnd()));
   // The status bar takes the bottom of the frame from the list windows' area.
   EXPECT_EQ(ClientSize(frame->MdiClient()).cy + ClientSize(frame->statusBar()).cy,
             ClientSize(frame->hwnd()).cy);
-}
-
-TEST_F(Frame, StartsOnTheSeedOrTheDefaultWorkspace) {
-  Start();
-  EXPECT_EQ(TitlesOf(frame->workspace()), Reloaded(Paths().seedFile).Titles());
-  TearDown();
-
-  std::filesystem::remove(NativePath(WorkspaceFile()));
-  StartOnDefault();
-  EXPECT_EQ(TitlesOf(frame->workspace()), kDefaultTitles);
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(IsWindowVisible(ListHwnd(i)));
 }
 
 TEST_F(Frame, ExitAndTheEndOfTheSessionSaveOnce) {
@@ -212,93 +200,55 @@ TEST_F(Frame, TaskWindowsItemsShowHideAndFollowTheWindows) {
   EXPECT_FALSE(IsWindowVisible(frame->hwnd()));
 }
 
-class KeepSize : public Frame {
- protected:
-  void SetUp() override {
-    StartOnTwoLists();
-    ASSERT_EQ(frame->KeepSize(), 1);
-  }
-  void Size(WORD width, WORD height, WPARAM type = SIZE_RESTORED) {
+TEST_F(Frame, KeepSizeScalesEveryStoredRectangleWithTheFrame) {
+  StartOnTwoLists();
+  ListWindow& view = Win32View(List(0));
+  const auto size = [&](WORD width, WORD height, WPARAM type = SIZE_RESTORED) {
     SendMessageW(frame->hwnd(), WM_SIZE, type, MAKELPARAM(width, height));
-  }
-  ListWindow& View(std::size_t i) { return Win32View(List(i)); }
-};
-
-TEST_F(KeepSize, ScalesEveryStoredRectangleWithTheFrame) {
+  };
   // From a known client size; stored rectangles are doubles: scaling 4000 -> 800 leaves
   // x 10.4 and width 200.2, which scale on without rounding.
   Command(IDM_KEEP_SIZE);
-  Size(800, 600);
+  size(800, 600);
   Command(IDM_KEEP_SIZE);
-  Size(4000, 600);
+  size(4000, 600);
   SetWindowPos(ListHwnd(0), nullptr, 52, 20, 1001, 200, SWP_NOZORDER);
-  View(0).RecordRestoreRect();
-  Size(800, 600);
-  EXPECT_DOUBLE_EQ(View(0).restoreRect().width, 200.2);
-  Size(1000, 900);
-  EXPECT_DOUBLE_EQ(View(0).restoreRect().x, 13.0);
-  EXPECT_DOUBLE_EQ(View(0).restoreRect().width, 250.25);
+  view.RecordRestoreRect();
+  size(800, 600);
+  size(1000, 900);
+  EXPECT_DOUBLE_EQ(view.restoreRect().width, 250.25);
   EXPECT_EQ(List(0).view().Rect(), (WindowRect{13, 30, 251, 300}));
   // Hidden windows move too and stay hidden.
   EXPECT_EQ(List(1).view().Rect(), (WindowRect{50, 45, 313, 225}));
   EXPECT_FALSE(IsWindowVisible(ListHwnd(1)));
 
   // Minimising the frame reports 0 x 0 and restoring it gives ratios of 1.
-  Size(0, 0, SIZE_MINIMIZED);
-  Size(1000, 900);
+  size(0, 0, SIZE_MINIMIZED);
+  size(1000, 900);
   EXPECT_EQ(List(0).view().Rect(), (WindowRect{13, 30, 251, 300}));
 
   // Without Keep size nothing moves.
   Command(IDM_KEEP_SIZE);
   EXPECT_EQ(GetMenuState(GetMenu(frame->hwnd()), IDM_KEEP_SIZE, MF_BYCOMMAND), 0u);
-  Size(500, 450);
+  size(500, 450);
   EXPECT_EQ(List(0).view().Rect(), (WindowRect{13, 30, 251, 300}));
   Command(IDM_KEEP_SIZE);
-  Size(1000, 900);
+  size(1000, 900);
   EXPECT_EQ(List(0).view().Rect(), (WindowRect{26, 60, 501, 600}));
+
+  // A maximized window is left maximized and its stored rectangle scaled, to be restored to.
+  SendMessageW(frame->MdiClient(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(ListHwnd(0)), 0);
+  size(1200, 900);
+  EXPECT_TRUE(view.maximized());
+  EXPECT_DOUBLE_EQ(view.restoreRect().x, 31.2);
+  SendMessageW(frame->MdiClient(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(ListHwnd(0)), 0);
+  EXPECT_EQ(List(0).view().Rect(), (WindowRect{31, 60, 600, 600}));
 
   // Cascade and Tile record the rectangles they arrange.
   for (WORD command : {IDM_CASCADE, IDM_TILE}) {
     Command(command);
-    const WindowRect now = List(0).view().Rect();
-    EXPECT_DOUBLE_EQ(View(0).restoreRect().x, now.x) << command;
-    EXPECT_DOUBLE_EQ(View(0).restoreRect().width, now.width) << command;
+    EXPECT_DOUBLE_EQ(view.restoreRect().width, List(0).view().Rect().width) << command;
   }
-}
-
-// Counts the frame's requests to lay a list window out again.
-int relayouts = 0;
-LRESULT CALLBACK CountRelayouts(int code, WPARAM wParam, LPARAM lParam) {
-  const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
-  if (code == HC_ACTION && msg->message == WM_SIZE && msg->wParam == SIZE_QV_RELAYOUT) {
-    ++relayouts;
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-TEST_F(KeepSize, AMaximizedListWindowIsScaledWithoutARelayout) {
-  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountRelayouts, nullptr, GetCurrentThreadId());
-  ASSERT_NE(hook, nullptr);
-  Size(800, 600);
-  relayouts = 0;
-  Size(1000, 600);
-  EXPECT_EQ(relayouts, 2) << "each list window is asked once";
-
-  SendMessageW(frame->MdiClient(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(ListHwnd(0)), 0);
-  ASSERT_TRUE(View(0).maximized());
-  const double before = View(1).restoreRect().x;
-  relayouts = 0;
-  Size(1200, 600);
-  EXPECT_EQ(relayouts, 0);
-  EXPECT_DOUBLE_EQ(View(1).restoreRect().x, before * 1.2);
-  UnhookWindowsHookEx(hook);
-
-  // Restored, the window goes back to its stored (scaled) rectangle.
-  SendMessageW(frame->MdiClient(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(ListHwnd(0)), 0);
-  const RestoreRect& stored = View(0).restoreRect();
-  EXPECT_EQ(List(0).view().Rect(),
-            (WindowRect{static_cast<int>(stored.x), static_cast<int>(stored.y),
-                        static_cast<int>(stored.width), static_cast<int>(stored.height)}));
 }
 
 TEST_F(Frame, PulseRunsWhileAnyListHasAnOverdueTask) {
