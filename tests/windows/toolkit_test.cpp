@@ -3,7 +3,6 @@
 
 #include <array>
 #include <stdexcept>
-#include <string>
 
 #include "resources/resource.h"
 #include "windows/win32/convert.h"
@@ -20,127 +19,83 @@ std::array<int, 3> Live() {
 
 TEST(Owners, CountWhatTheyHoldReleaseItOnceAndPutSelectionsBack) {
   const std::array<int, 3> before = Live();
-  HFONT raw = nullptr;
   {
-    FontHandle font(
-        CreateFontW(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"));
-    BrushHandle brush(CreateSolidBrush(RGB(1, 2, 3)));
+    PenHandle pen(CreatePen(PS_SOLID, 1, RGB(1, 2, 3)));
     MenuHandle menu(CreatePopupMenu());
-    ImageListHandle images(ImageList_Create(16, 16, ILC_COLOR32, 0, 1));
     MemoryDc dc(CreateCompatibleDC(nullptr));
     WindowDc screen(nullptr);
-    ASSERT_TRUE(font && brush && menu && images && dc && screen.get());
-    EXPECT_EQ(Live(), (std::array{before[0], before[1] + 5, before[2] + 1}));
-
-    const HGDIOBJ original = GetCurrentObject(dc.get(), OBJ_FONT);
-    {
-      ScopedSelect select(dc.get(), font.get());
-      EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), font.get());
-    }
-    EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), original);
+    EXPECT_EQ(Live(), (std::array{before[0], before[1] + 3, before[2] + 1}));
+    // Selected while the statement lasts, then put back.
+    EXPECT_EQ((ScopedSelect(dc.get(), pen.get()), GetCurrentObject(dc.get(), OBJ_PEN)), pen.get());
+    EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_PEN), GetStockObject(BLACK_PEN));
 
     // A moved owner gives its handle up whole; one given up is left alive and uncounted.
-    raw = font.get();
-    FontHandle moved(std::move(font));
-    font = std::move(moved);
-    HBRUSH kept = brush.release();
-    EXPECT_EQ(Live()[1], before[1] + 4);
-    EXPECT_TRUE(DeleteObject(kept)) << "release() deleted the brush";
+    pen = PenHandle(std::move(pen));
+    const HPEN raw = pen.get();
+    pen.reset();
+    EXPECT_EQ(GetObjectType(raw), 0u) << "the pen was not deleted";
+    EXPECT_TRUE(DestroyMenu(menu.release())) << "release() destroyed the menu";
   }
   EXPECT_EQ(Live(), before);
-  EXPECT_EQ(GetObjectType(raw), 0u) << "the font was not deleted";
 }
 
-// Records what reached the object; its handler of WM_SETTEXT throws.
+// Keeps the window it had at WM_CREATE and at WM_DESTROY; its handler of WM_SETTEXT throws.
 class ProbeWindow : public WindowBase {
  public:
-  // The class is registered again for each window: that is no failure.
-  bool Make(HWND mdiClient = nullptr) {
-    WNDCLASSEXW wc{};
-    wc.hInstance = GetModuleHandleW(nullptr);
+  HWND Make(HWND mdiClient = nullptr) {
+    WNDCLASSEXW wc{};  // a null instance stands for the program's own module
     wc.lpszClassName = L"QuorvaneToolkitProbe";
-    mdiChild_ = mdiClient != nullptr;
-    return RegisterWindowClass(wc) &&
-           (mdiChild_
-                ? CreateMdiChild(mdiClient, wc.lpszClassName, L"", 0, 0, 0, 99, 99, wc.hInstance)
-                : Create(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 99, 99, nullptr,
-                         nullptr, wc.hInstance));
+    if (!RegisterWindowClass(wc)) return nullptr;
+    return mdiClient ? CreateMdiChild(mdiClient, wc.lpszClassName, L"", 0, 0, 0, 99, 99, nullptr)
+                     : Create(0, wc.lpszClassName, L"", 0, 0, 0, 99, 99, nullptr, nullptr, nullptr);
   }
   using WindowBase::Destroy;
-
-  bool sawCreateWithHandle = false;
-  int destroyed = 0;
+  HWND created = nullptr, destroyed = nullptr;
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (msg == WM_CREATE) sawCreateWithHandle = hwnd() != nullptr;
-    if (msg == WM_DESTROY) ++destroyed;
+    if (msg == WM_CREATE) created = hwnd();
+    if (msg == WM_DESTROY) destroyed = hwnd();
     if (msg == WM_SETTEXT) throw std::runtime_error("handler failed");
-    return DefaultHandling(msg, wParam, lParam);
+    return (GetParent(hwnd()) ? DefMDIChildProcW : DefWindowProcW)(hwnd(), msg, wParam, lParam);
   }
-  LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    return mdiChild_ ? DefMDIChildProcW(hwnd(), msg, wParam, lParam)
-                     : WindowBase::DefaultHandling(msg, wParam, lParam);
-  }
-  bool mdiChild_ = false;
 };
 
-TEST(WindowBaseTest, TheObjectGetsEveryMessageFromCreationToDestruction) {
-  const std::array<int, 3> before = Live();
-  HWND taken = nullptr;
-  {
-    ProbeWindow probe, taker, child;
-    ASSERT_TRUE(probe.Make() && taker.Make());
-    taken = taker.hwnd();
-    EXPECT_TRUE(probe.sawCreateWithHandle);
-    EXPECT_EQ(WindowBase::FromHandle(probe.hwnd()), &probe);
-
-    // The handler's exception stops at the window procedure and default handling goes on: the
-    // text arrives whole, longer than any fixed buffer and with a character outside the BMP.
-    const std::u16string text = std::u16string(5000, u'x') + u"\U0001F600";
-    EXPECT_TRUE(SetText(probe.hwnd(), text));
-    EXPECT_EQ(WindowText(probe.hwnd()), text);
-
-    // An MDI child finds its object as well, and leaves through its client.
-    CLIENTCREATESTRUCT ccs{nullptr, ID_FIRST_MDI_CHILD};
-    const HWND client = CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 200,
-                                        100, probe.hwnd(), nullptr, nullptr, &ccs);
-    ASSERT_TRUE(child.Make(client));
-    EXPECT_TRUE(child.sawCreateWithHandle);
-    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)), child.hwnd());
-    child.Destroy();
-    EXPECT_EQ(SendMessageW(client, WM_MDIGETACTIVE, 0, 0), 0) << "the client still has a child";
-
-    const HWND window = probe.hwnd();
-    probe.Destroy();
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(probe.hwnd(), nullptr);
-    EXPECT_EQ(probe.destroyed, 1);
-  }
-  EXPECT_FALSE(IsWindow(taken)) << "an object destroyed first takes its window with it";
-  EXPECT_EQ(Live(), before);
-}
-
-// Its first OK throws, which stops at the dialog procedure; the second ends it.
+// Its first OK asks for a second and throws, which stops at the dialog procedure.
 class ProbeDialog : public DialogBase {
  public:
   int oks = 0;
-
-  bool OnInit() override {
-    for (int i = 0; i < 2; ++i) PostMessageW(hwnd(), WM_COMMAND, IDOK, 0);
-    return true;
-  }
+  bool OnInit() override { return PostMessageW(hwnd(), WM_COMMAND, IDOK, 0); }
   bool OnCommand(WORD id, WORD code, HWND control) override {
-    if (id == IDOK && ++oks == 1) throw std::runtime_error("command failed");
+    if (id == IDOK && ++oks == 1 && OnInit()) throw std::runtime_error("command failed");
     return DialogBase::OnCommand(id, code, control);
   }
 };
 
-TEST(DialogBaseTest, RunsModallyWithItsObjectFromInitialisationToTheEnd) {
+TEST(WindowAndDialogBases, HandTheirObjectEveryMessageAndStopItsExceptions) {
   const std::array<int, 3> before = Live();
-  ProbeDialog dialog;
-  EXPECT_EQ(dialog.RunModal(GetModuleHandleW(nullptr), IDD_ABOUT, nullptr), IDOK);
-  EXPECT_EQ(dialog.oks, 2);
-  EXPECT_EQ(dialog.hwnd(), nullptr);
+  HWND window = nullptr;
+  {
+    ProbeWindow probe, child;
+    window = probe.Make();
+    EXPECT_TRUE(probe.created == window && WindowBase::FromHandle(window) == &probe);
+
+    // The handler's exception stops at the procedure, and default handling sets the text whole.
+    const std::u16string text = std::u16string(5000, u'x') + u"\U0001F600";
+    EXPECT_TRUE(SetText(window, text) && WindowText(window) == text);
+
+    // An MDI child finds its object as well, and leaves through its client.
+    CLIENTCREATESTRUCT ccs{nullptr, ID_FIRST_MDI_CHILD};
+    const HWND client = CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 200,
+                                        100, window, nullptr, nullptr, &ccs);
+    ASSERT_TRUE(child.Make(client) && child.created);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)), child.created);
+    child.Destroy();
+    EXPECT_EQ(SendMessageW(client, WM_MDIGETACTIVE, 0, 0), 0) << "the client still has a child";
+    EXPECT_EQ(std::pair(child.hwnd(), child.destroyed), std::pair(HWND{}, child.created));
+  }
+  EXPECT_FALSE(IsWindow(window)) << "an object destroyed first takes its window with it";
+
+  EXPECT_EQ(ProbeDialog().RunModal(GetModuleHandleW(nullptr), IDD_ABOUT, nullptr), IDOK);
   EXPECT_EQ(Live(), before);
 }
 
