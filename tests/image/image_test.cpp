@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -103,16 +105,14 @@ Bytes Ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t colourType = 
   return data;
 }
 
-// The signature and the chunks, each a type and its data, with right or wrong checksums.
-Bytes PngFile(const std::vector<std::pair<std::string, Bytes>>& chunks,
-              bool wrongChecksums = false) {
+// The signature and the chunks, each a type and its data, checksums zero (the subset skips them).
+Bytes PngFile(const std::vector<std::pair<std::string, Bytes>>& chunks) {
   Bytes png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   for (const auto& [type, data] : chunks) {
     BigEndian32(png, static_cast<std::uint32_t>(data.size()));
     png.insert(png.end(), type.begin(), type.end());
     png.insert(png.end(), data.begin(), data.end());
-    const auto crc = crc32(0, png.data() + png.size() - 4 - data.size(), 4 + data.size());
-    BigEndian32(png, static_cast<std::uint32_t>(wrongChecksums ? ~crc : crc));
+    BigEndian32(png, 0);
   }
   return png;
 }
@@ -151,8 +151,8 @@ Outcome Inflate(const Bytes& in, std::size_t capacity) {
           std::string(out.begin(), out.begin() + (result <= 0) * written)};
 }
 
+// Level 0 writes stored blocks, the others fixed ones for the shortest inputs, else dynamic ones.
 TEST(Inflate, DecodesCompress2StreamsAtEachLevel) {
-  int firstBlockTypes = 0;  // a bit for each block type met
   for (bool runs : {false, true}) {
     for (std::size_t size : {0, 100, 300'000}) {
       const Bytes data = Sample(size, runs);
@@ -162,11 +162,9 @@ TEST(Inflate, DecodesCompress2StreamsAtEachLevel) {
         EXPECT_TRUE(Inflate(raw, size) ==
                     Outcome(kInflateDone, size, raw.size(), std::string(data.begin(), data.end())))
             << "runs " << runs << ", size " << size << ", level " << level;
-        firstBlockTypes |= 1 << (raw[0] >> 1 & 3);
       }
     }
   }
-  EXPECT_EQ(firstBlockTypes, 0b111);  // stored, fixed and dynamic
 }
 
 // A dynamic block's header up to its code-length code, whose lengths for 16, 17, 18 and 0
@@ -181,17 +179,16 @@ TEST(Inflate, HandMadeStreamsGiveTheirResults) {
     int result;
     std::string output = "";
   } cases[] = {
-      {W().Stored(false, {'a'}).Block(true, 1).Fixed({'b', 256}), kInflateDone, "ab"},
-      // Distance 2 reaches the first byte.
-      {W().Block(true, 1).Fixed({'a', 'b', 257}).Code(1, 5).Fixed({256}), kInflateDone, "ababa"},
+      // The nine-bit fixed codes (144 to 255) appear in none of zlib's streams above.
+      {W().Stored(false, {'a'}).Block(true, 1).Fixed({0xE9, 256}), kInflateDone, "a\xE9"},
       // Single codes are allowed: x 00, end 01, 257 10, 258 11; distance "0".
       {W().Dynamic(259, {{'x', 2}, {256, 2}, {257, 2}, {258, 2}}, {1}).Code(0b00'10'0'01, 7),
        kInflateDone, "xxxx"},
       {W().Block(true, 3), kInflateBadBlockType},
       {W().Block(true, 0).Put(0, 5).Put(3, 16).Put(0xFEFC, 16), kInflateStoredLengthMismatch},
-      {W().Block(true, 2).Put(30, 5).Put(0, 9), kInflateTooManyCodes},  // 287 literal/length codes
-      {W().Block(true, 2).Put(0, 5).Put(30, 5).Put(0, 4),
-       kInflateTooManyCodes},                                   // 31 distance codes
+      // 287 literal/length codes, then 31 distance codes
+      {W().Block(true, 2).Put(30, 5).Put(0, 9), kInflateTooManyCodes},
+      {W().Block(true, 2).Put(0, 5).Put(30, 5).Put(0, 4), kInflateTooManyCodes},
       {CodeLengthCode(1, 0, 0, 0), kInflateBadCodeLengthCode},  // incomplete
       {CodeLengthCode(1, 1, 1, 0), kInflateBadCodeLengthCode},  // over-subscribed
       {CodeLengthCode(1, 0, 0, 1).Code(1, 1), kInflateRepeatWithoutLength},
@@ -217,10 +214,7 @@ TEST(Inflate, HandMadeStreamsGiveTheirResults) {
 TEST(Inflate, OutputFullAndInputEndedAtTheExactBoundary) {
   const Bytes pixels = Sample(3000);
   const Bytes zlib = Zlib(pixels, 9);
-  const struct {
-    Bytes stream;
-    std::string output;
-  } cases[] = {
+  const std::pair<Bytes, std::string> cases[] = {
       {W().Stored(true, {'a', 'b', 'c'}).bytes, "abc"},
       {W().Block(true, 1).Fixed({'a', 'b', 256}).bytes, "ab"},
       {W().Block(true, 1).Fixed({'a', 259}).Code(0, 5).Fixed({256}).bytes, "aaaaaa"},
@@ -245,65 +239,42 @@ std::unique_ptr<PngImage> Decode(const Bytes& file) {
   return DecodePng(PngReadMemory, &source);
 }
 
-// The samples without the filter-type bytes; empty for no image.
-Bytes Samples(const std::unique_ptr<PngImage>& image) {
+// The samples without the filter-type bytes, read from memory and from a file alike; empty
+// for no image or when the readers disagree.
+Bytes Samples(const Bytes& file) {
+  std::FILE* f = std::tmpfile();
+  if (f == nullptr) return {};
+  std::fwrite(file.data(), 1, file.size(), f);
+  std::rewind(f);
+  const auto image = Decode(file), fromFile = DecodePng(PngReadFile, f);
+  std::fclose(f);
+  if (!image || !fromFile || image->rows != fromFile->rows) return {};
   Bytes samples;
-  for (std::uint32_t y = 0; image && y < image->height; ++y) {
+  for (std::uint32_t y = 0; y < image->height; ++y) {
     samples.insert(samples.end(), image->Samples(y), image->Samples(y) + image->RowStride() - 1);
   }
   return samples;
 }
 
-TEST(DecodePng, EveryFilterOnLaterRowsGivesTheEncodedPixels) {
+// Every filter on later rows, in files whose rows come in two IDAT chunks, each with a zlib
+// stream of its own, around an ancillary chunk, with junk after IEND.
+TEST(DecodePng, EveryFilterAndChunkLayoutGivesTheEncodedPixels) {
   const std::vector<std::uint8_t> filterSets[] = {
       {0, 1, 2, 3, 4, 4, 3}, {1, 4, 3, 2, 1, 0, 4}, {2, 3, 4, 0, 2, 1, 3}};
-  for (int bpp : {3, 4}) {
-    for (std::uint32_t width : {1u, 9u}) {
-      for (const auto& filters : filterSets) {
-        const Bytes pixels = Sample(width * filters.size() * bpp);
-        const auto image = Decode(PngFile({{"IHDR", Ihdr(width, 7, bpp == 4 ? 6 : 2)},
-                                           {"IDAT", Zlib(FilterRows(pixels, width, bpp, filters))},
-                                           {"IEND", {}}}));
-        EXPECT_TRUE(Samples(image) == pixels && image->width == width && image->height == 7 &&
-                    image->bytesPerPixel == bpp)
-            << bpp << " " << width << " " << int{filters[0]};
-      }
+  for (const auto& [bpp, width] : {std::pair{3, 1u}, {3, 9u}, {4, 1u}, {4, 9u}}) {
+    for (const auto& filters : filterSets) {
+      const Bytes pixels = Sample(width * filters.size() * bpp);
+      const Bytes rows = FilterRows(pixels, width, bpp, filters);
+      const auto half = rows.begin() + rows.size() / 2;
+      const Bytes file = PngFile({{"IHDR", Ihdr(width, 7, bpp == 4 ? 6 : 2)},
+                                  {"IDAT", Zlib(Bytes(rows.begin(), half))},
+                                  {"quVa", {'a', 0, 'b'}},
+                                  {"IDAT", Zlib(Bytes(half, rows.end()))},
+                                  {"IEND", {}},
+                                  {"junk", {1, 2, 3}}});
+      EXPECT_TRUE(Samples(file) == pixels) << bpp << " " << width << " " << int{filters[0]};
     }
   }
-}
-
-// Ancillary chunks anywhere, wrong checksums everywhere, and several IDAT chunks each with a
-// zlib stream of its own filling the rows in turn; after IEND nothing is read. The file
-// reader skips the chunks as the memory reader does.
-TEST(DecodePng, ChunksTheSubsetIgnoresOrTakesInTurn) {
-  const Bytes pixels = Sample(6 * 6 * 4);
-  const Bytes rows = FilterRows(pixels, 6, 4, {1, 2, 3, 4, 4, 1});
-  std::vector<std::pair<std::string, Bytes>> chunks{{"IHDR", Ihdr(6, 6)}};
-  for (std::size_t third = 0; third < 3; ++third) {
-    chunks.push_back({third == 1 ? "quVa" : "tEXt", {'a', 0, 'b'}});
-    chunks.push_back({"IDAT", Zlib(Bytes(&rows[third * 50], &rows[third * 50] + 50))});
-  }
-  chunks.insert(chunks.end(), {{"IEND", {}}, {"junk", {1, 2, 3}}});
-  const Bytes file = PngFile(chunks, true);
-  EXPECT_TRUE(Samples(Decode(file)) == pixels);
-  std::FILE* f = std::tmpfile();
-  ASSERT_NE(f, nullptr);
-  std::fwrite(file.data(), 1, file.size(), f);
-  std::rewind(f);
-  EXPECT_TRUE(Samples(DecodePng(PngReadFile, f)) == pixels);
-  std::fclose(f);
-}
-
-// One-pixel RGB rows of 4 bytes in stored blocks of 5 bytes' overhead each give an IDAT of
-// the limit's length plus blocks - 2.
-Bytes IdatAtLimit(std::uint32_t blocks) {
-  const std::uint32_t height = kMaxPngIdatLength / 4 - 2 - blocks;
-  BitWriter zlib;
-  zlib.Put(0x0178, 16);
-  for (std::uint32_t b = 0; b < blocks; ++b) {
-    zlib.Stored(b + 1 == blocks, Bytes(height * 4 / blocks, 0));
-  }
-  return PngFile({{"IHDR", Ihdr(1, height, 2)}, {"IDAT", zlib.Put(0, 32).bytes}, {"IEND", {}}});
 }
 
 TEST(DecodePng, RefusesEverythingOutsideTheSubset) {
@@ -325,32 +296,20 @@ TEST(DecodePng, RefusesEverythingOutsideTheSubset) {
     return bytes;
   };
   ASSERT_NE(Decode(idat(stream)), nullptr);  // the file most refusals change
-  ASSERT_NE(Decode(IdatAtLimit(2)), nullptr);
 
   using E = PngError;
   const std::pair<Bytes, PngError> refusals[] = {
-      {Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A}, E::Truncated},  // signature cut short
-      {Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, E::NotPng},  // short, and no PNG
-      {header(Ihdr(4, 3), "iHDR"), E::BadHeader},                    // first chunk
-      {header(Ihdr(4, 3, 3)), E::Unsupported},                       // palette
-      {header(Ihdr(4, 3, 6, 16)), E::Unsupported},                   // 16 bits
-      {header(Ihdr(4, 3, 6, 8, 1)), E::Unsupported},                 // interlaced
-      {PngFile({{"IHDR", Ihdr(4, 3)},  // one stream split over two IDATs
-                {"IDAT", Bytes(stream.begin(), stream.begin() + 20)},
-                {"IDAT", Bytes(stream.begin() + 20, stream.end())},
-                {"IEND", {}}}),
-       E::BadCompressedData},
-      {IdatAtLimit(3), E::BadIdat},                                     // a byte over
-      {idat({0x78, 0x01, 0x03, 0x00, 0x00}), E::BadIdat},               // shorter than the framing
-      {idat(changed(stream, 0, 0x77)), E::BadIdat},                     // zlib method 7
-      {idat(changed(stream, 1, stream[1] | 0x20)), E::BadIdat},         // preset dictionary
+      {Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, E::NotPng},
+      {header(Ihdr(4, 3), "iHDR"), E::BadHeader},
+      {header(Ihdr(4, 3, 6, 16)), E::Unsupported},
+      {header(Ihdr(4, 3, 6, 8, 1)), E::Unsupported},  // interlaced
+      // An IDAT of the limit's length is read, and one a byte longer refused unread.
+      {idat(changed(Bytes(kMaxPngIdatLength, 0), 0, 0x78)), E::BadCompressedData},
+      {idat(changed(Bytes(kMaxPngIdatLength + 1, 0), 0, 0x78)), E::BadIdat},
       {idat(changed(stream, stream.size(), 0)), E::BadCompressedData},  // a byte after it
       {filtered({3, 1, 1}), E::BadFilter},                              // Average on the first row
-      {filtered({4, 1, 1}), E::BadFilter},                              // Paeth on the first row
       {filtered({0, 5, 0}), E::BadFilter},
-      {PngFile({{"IHDR", Ihdr(4, 3)}, {"IEND", {}}}), E::MissingImageData},
       {idat(Zlib(Bytes(rows.begin(), rows.end() - 1))), E::MissingImageData},
-      {idat(Zlib(changed(rows, rows.size() + 16, 0))), E::BadCompressedData},  // a row more
       {PngFile({{"IHDR", Ihdr(4, 3)}, {"IDAT", stream}}), E::Truncated},
   };
   for (std::size_t i = 0; i < std::size(refusals); ++i) {
@@ -364,25 +323,20 @@ TEST(DecodePng, RefusesEverythingOutsideTheSubset) {
 // A row buffer beyond the limit (or beyond any integer) is refused before anything else is
 // read; within it, decoding goes on to the next chunk (and here finds no image data).
 TEST(DecodePng, RowBufferBeyondTheLimitIsRefusedAfterTheHeader) {
-  const struct {
-    std::uint32_t width, height;
-    std::uint8_t colourType;
-    bool withinLimit;
-  } cases[] = {
-      {(kMaxPngRowBytes - 1) / 3, 1, 2, true},  // one RGB row of exactly the limit
-      {(kMaxPngRowBytes - 1) / 3 + 1, 1, 2, false},
-      {1, kMaxPngRowBytes / 4, 2, true},  // rows of 4 bytes filling the limit
-      {1, kMaxPngRowBytes / 4 + 1, 2, false},
-      {0xFFFFFFFF, 0xFFFFFFFF, 6, false},  // wraps 64 bits
-      {0x40000000, 4, 6, false},           // 4 x width wraps 32 bits
+  const std::tuple<std::uint32_t, std::uint32_t, bool> cases[] = {
+      {(kMaxPngRowBytes - 1) / 3, 1, true},  // one RGB row of exactly the limit
+      {(kMaxPngRowBytes - 1) / 3 + 1, 1, false},
+      {1, kMaxPngRowBytes / 4, true},  // rows of 4 bytes filling the limit
+      {1, kMaxPngRowBytes / 4 + 1, false},
+      {0x55555556, 4, false},  // 3 x width wraps 32 bits
   };
-  for (const auto& c : cases) {
-    const Bytes file = PngFile({{"IHDR", Ihdr(c.width, c.height, c.colourType)}, {"IEND", {}}});
+  for (const auto& [width, height, withinLimit] : cases) {
+    const Bytes file = PngFile({{"IHDR", Ihdr(width, height, 2)}, {"IEND", {}}});
     PngMemorySource source{file};
     PngError error = PngError::None;
     EXPECT_EQ(DecodePng(PngReadMemory, &source, &error), nullptr);
-    EXPECT_EQ(source.position > 33, c.withinLimit) << c.width << " x " << c.height;
-    EXPECT_EQ(error, c.withinLimit ? PngError::MissingImageData : PngError::TooLarge);
+    EXPECT_EQ(source.position > 33, withinLimit) << width << " x " << height;
+    EXPECT_EQ(error, withinLimit ? PngError::MissingImageData : PngError::TooLarge);
   }
 }
 
@@ -390,11 +344,8 @@ TEST(DecodePng, RowBufferBeyondTheLimitIsRefusedAfterTheHeader) {
 // every one-byte change or cut; under the sanitizers this also shows that nothing is read or
 // written out of bounds.
 TEST(DecodePng, MutatedIconIsRefusedOrWhole) {
-  Bytes file;
-  if (std::FILE* f = std::fopen(QUORVANE_RESOURCES_DIR "/icons/New_task.png", "rb")) {
-    for (int ch; (ch = std::fgetc(f)) != EOF;) file.push_back(static_cast<std::uint8_t>(ch));
-    std::fclose(f);
-  }
+  std::ifstream in(QUORVANE_RESOURCES_DIR "/icons/New_task.png", std::ios::binary);
+  const Bytes file{std::istreambuf_iterator<char>(in), {}};
   const auto icon = Decode(file);
   ASSERT_TRUE(icon && icon->width == 48 && icon->height == 48 && icon->bytesPerPixel == 4);
   const auto whole = [](const Bytes& changed) {
