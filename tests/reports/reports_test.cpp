@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -18,14 +17,13 @@
 namespace qv::test {
 
 // A task with the times the expected reports below show.
-TaskInfo Task(NullableText name, NullableText remarks, TaskState state, std::uint32_t priority = 10,
-              std::uint32_t difficulty = 20) {
+TaskInfo Task(NullableText name, NullableText remarks, TaskState state) {
   TaskInfo task = TaskInfo::Zero();
   task.name = std::move(name);
   task.remarks = std::move(remarks);
   task.state = static_cast<std::uint32_t>(state);
-  task.priority = priority;
-  task.difficulty = difficulty;
+  task.priority = 10;
+  task.difficulty = 20;
   task.startTime = Time(2012, 3, 5, 14, 7, 9);
   task.deadline = Time(2012, 12, 31, 8, 0, 0);
   if (state != TaskState::InProgress) task.closedTime = Time(2013, 1, 2, 23, 59, 5);
@@ -50,15 +48,6 @@ namespace {
 
 using qv::TaskState;
 using qv::test::Task;
-
-std::u16string FromUtf16LeWithMark(const std::vector<std::uint8_t>& bytes) {
-  if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE || bytes.size() % 2 != 0) {
-    return u"<no UTF-16 LE byte-order mark>";
-  }
-  std::u16string text;
-  for (std::size_t i = 2; i < bytes.size(); i += 2) text += char16_t(bytes[i] | bytes[i + 1] << 8);
-  return text;
-}
 
 TEST(ReportPath, ForbiddenCharactersAndLength) {
   const std::u16string x251(251, u'x');
@@ -102,29 +91,26 @@ std::u16string TextEntry(const std::u16string& name, const std::u16string& statu
 }
 
 // Every state, an unknown one read as in progress, remarks missing, empty, of several lines and
-// ending with CR LF, texts needing escapes, a name too long for the header (written in full),
-// and a title no file can be named.
+// ending with CR LF, texts needing escapes, and a title no file can be named.
 TEST(TextReports, HtmlAndTextByteForByte) {
   const std::u16string title = u"Log <a/b> & 'c' \"d\"", bad = u"<b>\"x\"&'y'";
-  const std::u16string esc = u"&lt;b&gt;&quot;x&quot;&amp;&#39;y&#39;", longName(300, u'N');
+  const std::u16string esc = u"&lt;b&gt;&quot;x&quot;&amp;&#39;y&#39;";
   const std::u16string indent = u"&nbsp;&nbsp;&nbsp;&nbsp;", gone = u"Cancelled: 2013 2.1 23:59:05";
   std::vector<qv::TaskInfo> tasks = {
       Task(u"Open", {}, TaskState::InProgress), Task(u"Done", u"one\r\ntwo", TaskState::Solved),
-      Task(u"Gone", u"", TaskState::Cancelled), Task(bad, u"<i>\r\n", TaskState::Solved),
-      Task(longName, {}, TaskState::Solved)};
-  tasks.back().state = 7;
+      Task(u"Gone", u"", TaskState::Cancelled), Task(bad, u"<i>\r\n", TaskState::Solved)};
+  tasks.front().state = 7;
   const std::u16string html =
       std::u16string(kHtmlFrame) + u"Log &lt;a/b&gt; &amp; &#39;c&#39; &quot;d&quot;" +
       kHtmlAfterTitle + HtmlLink(u'1', u"Open") + HtmlLink(u'2', u"Done") +
-      HtmlLink(u'3', u"Gone") + HtmlLink(u'4', esc) + HtmlLink(u'5', longName) +
-      HtmlEntry(u"Open", kOpen) + u"\r\n<hr>" + HtmlEntry(u"Done", kSolved) + indent +
-      u"one\r\n<br>" + indent + u"two\r\n<br>\r\n<hr>" + HtmlEntry(u"Gone", gone) + indent +
-      u"\r\n<br>\r\n<hr>" + HtmlEntry(esc, kSolved) + indent + u"&lt;i&gt;\r\n<br>" + indent +
-      u"\r\n<br>\r\n<hr>" + HtmlEntry(longName, kOpen) + u"\r\n<hr>" + kHtmlEnd;
+      HtmlLink(u'3', u"Gone") + HtmlLink(u'4', esc) + HtmlEntry(u"Open", kOpen) + u"\r\n<hr>" +
+      HtmlEntry(u"Done", kSolved) + indent + u"one\r\n<br>" + indent + u"two\r\n<br>\r\n<hr>" +
+      HtmlEntry(u"Gone", gone) + indent + u"\r\n<br>\r\n<hr>" + HtmlEntry(esc, kSolved) + indent +
+      u"&lt;i&gt;\r\n<br>" + indent + u"\r\n<br>\r\n<hr>" + kHtmlEnd;
   const std::u16string text = u"\t" + title + u"\r\n" + TextEntry(u"Open", kOpen) +
                               TextEntry(u"Done", kSolved) + u"one\r\ntwo\r\n\r\n" +
                               TextEntry(u"Gone", gone) + u"\r\n\r\n" + TextEntry(bad, kSolved) +
-                              u"<i>\r\n\r\n\r\n" + TextEntry(longName, kOpen);
+                              u"<i>\r\n\r\n\r\n";
   const qv::test::ScratchFolder folder;
   const qv::test::ReportList list(title, tasks);
   std::u16string htmlPath, textPath;
@@ -132,24 +118,18 @@ TEST(TextReports, HtmlAndTextByteForByte) {
   EXPECT_EQ(qv::ExportText(*list.list, folder.path, qv::AfterExport::LeaveClosed, &textPath), 0u);
   EXPECT_EQ(htmlPath, folder / u"Log _a_b_ & 'c' _d_.html");
   EXPECT_EQ(textPath, folder / u"Log _a_b_ & 'c' _d_.txt");
-  EXPECT_EQ(FromUtf16LeWithMark(qv::test::FileBytes(htmlPath)), html);
-  EXPECT_EQ(FromUtf16LeWithMark(qv::test::FileBytes(textPath)), text);
-}
-
-TEST(TextReports, FailuresAreReportedAndNothingIsOpened) {
-  const qv::test::ScratchFolder folder;
-  const qv::test::ReportList list(u"Log", {Task(u"T", u"r", TaskState::Solved)});
+  EXPECT_EQ(qv::test::FileBytes(htmlPath), qv::test::Utf16LeBytes(html, true));
+  EXPECT_EQ(qv::test::FileBytes(textPath), qv::test::Utf16LeBytes(text, true));
+  // A report cut short is reported and not opened; a whole one is opened.
   for (auto exporter : {qv::ExportHtml, qv::ExportText}) {
-    const auto open = qv::AfterExport::OpenReport;
-    EXPECT_EQ(exporter(*list.list, folder / u"missing", open, nullptr), 6u);
-    EXPECT_EQ(exporter(*list.list, std::u16string(300, u'f'), open, nullptr), 6u);
     const qv::ScopedWriteFailure failure(10);
-    EXPECT_EQ(exporter(*list.list, folder.path, open, nullptr), qv::kErrorDiskFull);
+    EXPECT_EQ(exporter(*list.list, folder.path, qv::AfterExport::OpenReport, nullptr),
+              qv::kErrorDiskFull);
   }
 #ifndef _WIN32
   EXPECT_TRUE(qv::TakeOpenRequests().empty());
   ASSERT_EQ(qv::ExportHtml(*list.list, folder.path), 0u);
-  EXPECT_EQ(qv::TakeOpenRequests(), std::vector<std::u16string>{folder / u"Log.html"});
+  EXPECT_EQ(qv::TakeOpenRequests(), std::vector{htmlPath});
 #endif
 }
 
@@ -174,38 +154,22 @@ Exported Export(const qv::test::ReportList& list, const std::u16string& folder) 
   return e;
 }
 
-TEST(PdfReport, FailuresFreeTheDocumentAndPrintTheDiagnostic) {
+// Out of memory at each stage of the export, from the first allocation on: no crash and no leak
+// under AddressSanitizer, result 1 and no file; and result 1 where the file cannot be written.
+TEST(PdfReport, FailuresLeaveNoFile) {
   const qv::test::ScratchFolder folder;
-  const std::vector<qv::TaskInfo> tasks(40, Task(u"Name", u"one\r\ntwo", TaskState::Cancelled));
-  const qv::test::ReportList list(u"Log", tasks);
-  const std::regex diagnostic("ERROR: error_no=[0-9A-F]{4}, detail_no=[0-9]+\n");
-  // Out of memory at each stage of the export, from the first allocation on: no crash, no leak
-  // (AddressSanitizer), result 1 with a diagnostic, and no file.
-  int noDocuments = 0, failures = 0;
-  for (std::size_t budget = 0; budget < 400000; budget = budget * 5 / 4 + 256) {
+  const qv::test::ReportList list(
+      u"Log", std::vector(40, Task(u"Name", u"one\r\ntwo", TaskState::Cancelled)));
+  int failures = 0;
+  for (std::size_t budget = 0; budget < 400000; budget = budget * 5 / 4 + 256, ++failures) {
     const qv::ScopedPdfMemoryLimit limit(budget);
-    const Exported e = Export(list, folder.path);
-    if (e.result == 0) break;
-    EXPECT_EQ(e.result, 1) << budget;
+    const std::int32_t result = Export(list, folder.path).result;
+    if (result == 0) break;
+    EXPECT_EQ(result, 1) << budget;
     EXPECT_TRUE(qv::test::FileBytes(folder / u"Log.pdf").empty()) << budget;
-    if (e.output == "error: cannot create PdfDoc object\n") {
-      ++noDocuments;
-      continue;
-    }
-    ++failures;
-    EXPECT_TRUE(std::regex_match(e.output, diagnostic)) << e.output;
   }
-  EXPECT_GT(noDocuments, 0);
   EXPECT_GT(failures, 5);
-
-  // Into a folder that does not exist, so that any attempt to write fails.
-  const Exported unwritable = Export(list, folder / u"missing");
-  EXPECT_EQ(unwritable.result, 1);
-  EXPECT_TRUE(std::regex_match(unwritable.output, diagnostic)) << unwritable.output;
-  EXPECT_EQ(unwritable.output.rfind("ERROR: error_no=1016, ", 0), 0u);
-  const Exported untitled = Export(qv::test::ReportList(u"", tasks), folder / u"missing");
-  EXPECT_EQ(untitled.result, 0) << "an empty title builds the document but writes nothing";
-  EXPECT_TRUE(untitled.path.empty());
+  EXPECT_EQ(Export(list, folder / u"missing").result, 1) << "nowhere to write";
 }
 
 #ifndef _WIN32
@@ -221,9 +185,10 @@ std::string Text(const std::u16string& path) {
   return out;
 }
 
-std::string Details(int priority, int difficulty, const std::string& closed) {
-  return "Priority: " + std::to_string(priority) + "\nDifficult: " + std::to_string(difficulty) +
-         "\nStarted: 2012 5.3 14:07:09\nDeadline: 2012 31.12 08:00:00\n" + closed;
+std::string Details(const std::string& closed) {
+  return "Priority: 10\nDifficult: 20\nStarted: 2012 5.3 14:07:09\nDeadline: 2012 31.12 "
+         "08:00:00\n" +
+         closed;
 }
 
 #endif
@@ -237,7 +202,7 @@ TEST(PdfReport, DrawsTheListInOrderOnNumberedPages) {
   std::u16string wide = u"Ω", remarks;
   for (int i = 0; i < 20; ++i) wide += u"Wrapé" + qv::FormatInt(i);
   std::vector<qv::TaskInfo> tasks = {
-      Task(u"Crème brûlée €5", u"première ligne\r\nzweite Zeile ß", TaskState::Solved, 7, 3),
+      Task(u"Crème brûlée €5", u"première ligne\r\nzweite Zeile ß", TaskState::Solved),
       Task(u"Second", {}, TaskState::Cancelled), Task(wide, u"", TaskState::InProgress)};
   std::vector<std::string> names;  // lines without a colon after the wide name
   for (int i = 1; i <= 30; ++i) {
@@ -256,18 +221,16 @@ TEST(PdfReport, DrawsTheListInOrderOnNumberedPages) {
   EXPECT_EQ(e.path, folder / u"Café_Überblick.pdf");
   const std::vector<std::uint8_t> file = qv::test::FileBytes(e.path);
   const std::string bytes(file.begin(), file.end());
-  EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
-  for (const char* part : {"/FlateDecode", "/WinAnsiEncoding", "%%EOF"}) {
-    EXPECT_NE(bytes.find(part), std::string::npos) << part;
-  }
+  EXPECT_TRUE(bytes.starts_with("%PDF-") && bytes.ends_with("%%EOF\n")) << bytes.size();
+  EXPECT_NE(bytes.find("/FlateDecode"), std::string::npos);
 #ifndef _WIN32
   const std::string text = Text(e.path);
   const std::size_t at = text.find("?Wrap");
   ASSERT_NE(at, std::string::npos) << text;
-  EXPECT_EQ(text.substr(0, at), "Café/Überblick\n" + Details(7, 3, "Solved: 2013 2.1 23:59:05\n") +
+  EXPECT_EQ(text.substr(0, at), "Café/Überblick\n" + Details("Solved: 2013 2.1 23:59:05\n") +
                                     "Crème brûlée €5\npremière ligne\nzweite Zeile ß\n" +
-                                    Details(10, 20, "Cancelled: 2013 2.1 23:59:05\n") + "Second\n" +
-                                    Details(10, 20, ""));
+                                    Details("Cancelled: 2013 2.1 23:59:05\n") + "Second\n" +
+                                    Details(""));
   std::string rest = text.substr(at, text.find("Priority", at) - at);
   EXPECT_GE(std::erase(rest, '\n'), 2u) << "the wide name is broken into lines";
   EXPECT_EQ(rest, "?" + qv::Utf16ToUtf8(wide.substr(1))) << "nothing lost at the breaks";
