@@ -116,11 +116,15 @@ inline PopupMenuSeen ReadPopupMenu(const std::function<void()>& open, std::vecto
   return seen;
 }
 
-inline void PumpMessages() {
+// Serves what is queued; whether the loop was told to end.
+inline bool PumpMessages() {
+  bool quit = false;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) quit = true;
     if (msg.message != WM_QUIT) DispatchMessageW(&msg);
   }
+  return quit;
 }
 
 // A window's rectangle in its parent's client coordinates.

@@ -38,19 +38,6 @@ void SetRunValue(DWORD type, const std::wstring& text) {
   RegCloseKey(key);
 }
 
-// Serves what is queued; whether the loop was told to end.
-bool PumpSeesQuit() {
-  bool quit = false;
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT)
-      quit = true;
-    else
-      DispatchMessageW(&msg);
-  }
-  return quit;
-}
-
 class Tray : public StartedFrame {
  protected:
   void SetUp() override {
@@ -106,15 +93,15 @@ TEST_F(Tray, TheIconComesAndGoesWithTheShellAndItsClicksAndMenuReachTheFrame) {
 
   const std::vector<std::wstring> items{L"Show", L"Hide", L"Exit"};
   EXPECT_EQ(MenuAfter(WM_RBUTTONDOWN, {VK_DOWN, VK_DOWN, VK_RETURN}), items);
-  EXPECT_FALSE(PumpSeesQuit());
+  EXPECT_FALSE(PumpMessages());
   EXPECT_FALSE(IsWindowVisible(frame->hwnd())) << "Hide";
   EXPECT_EQ(MenuAfter(WM_CONTEXTMENU, {VK_DOWN, VK_RETURN}), items);
-  EXPECT_FALSE(PumpSeesQuit());
+  EXPECT_FALSE(PumpMessages());
   EXPECT_TRUE(IsWindowVisible(frame->hwnd())) << "Show";
 
   Command(IDM_NEW_WORKSPACE);
   EXPECT_EQ(MenuAfter(WM_RBUTTONDOWN, {VK_UP, VK_RETURN}), items);
-  EXPECT_TRUE(PumpSeesQuit()) << "Exit";
+  EXPECT_TRUE(PumpMessages()) << "Exit";
   // Saved as at File > Exit: the cleared workspace is what the file holds.
   const Reloaded saved(WorkspaceFile());
   EXPECT_TRUE(saved.loaded && saved.ws.ListWindows.empty());
@@ -125,19 +112,14 @@ TEST(Autostart, OnOnlyForThisProgramsQuotedPathInAnyCase) {
   ASSERT_FALSE(path.empty());
   std::wstring upper = Quoted(path);
   CharUpperW(upper.data());
-  struct Case {
-    DWORD type;
-    std::wstring text;
-    bool on;
-  } cases[] = {
+  const std::tuple<DWORD, std::wstring, bool> cases[] = {
       {REG_SZ, upper, true}, {REG_EXPAND_SZ, Quoted(path), true},
       {REG_SZ, path, false}, {REG_SZ, Quoted(L"C:\\elsewhere\\Quorvane.exe"), false},
       {REG_SZ, L"", false},  {REG_DWORD, Quoted(path), false},
   };
-  for (const Case& c : cases) {
-    SetRunValue(c.type, c.text);
-    EXPECT_EQ(IsAutostartEnabled(), c.on)
-        << c.type << " " << std::string(c.text.begin(), c.text.end());
+  for (const auto& [type, text, on] : cases) {
+    SetRunValue(type, text);
+    EXPECT_EQ(IsAutostartEnabled(), on) << type << " " << std::string(text.begin(), text.end());
   }
   DeleteAutostartValue();
   EXPECT_FALSE(IsAutostartEnabled());
