@@ -12,14 +12,14 @@
 namespace qv::test {
 
 inline SYSTEMTIME Local(std::uint16_t year, std::uint16_t month, std::uint16_t day,
-                        std::uint16_t hour = 0, std::uint16_t minute = 0, std::uint16_t second = 0,
-                        std::uint16_t ms = 0) {
-  return SYSTEMTIME{year, month, 0, day, hour, minute, second, ms};
+                        std::uint16_t hour = 0, std::uint16_t minute = 0) {
+  return SYSTEMTIME{year, month, 0, day, hour, minute, 0, 0};
 }
 
 // "Now" in every model test: Wednesday 10 March 2027, 12:00:00.000 local time, with its day of
 // the week as the clock reports it.
 inline const SYSTEMTIME kNow{2027, 3, 3, 10, 12, 0, 0, 0};
+inline constexpr std::int64_t kHourMs = 3'600'000;
 
 // kNow moved by a signed number of milliseconds.
 inline SYSTEMTIME NowPlusMs(std::int64_t ms) {
@@ -30,8 +30,6 @@ inline SYSTEMTIME NowPlusMs(std::int64_t ms) {
   st.wDayOfWeek = 0;
   return st;
 }
-
-inline constexpr std::int64_t kHourMs = 3'600'000;
 
 inline TaskInfo Task(const char16_t* name, std::uint32_t priority = 0, SYSTEMTIME deadline = {}) {
   TaskInfo info;
@@ -49,11 +47,7 @@ class ModelTest : public ::testing::Test {
     return names;
   }
 
-  CGenWindow& List(const char16_t* title) {
-    CGenWindow* list = FindListWindowByTitle(ws, std::u16string(title));
-    EXPECT_NE(list, nullptr);
-    return *list;
-  }
+  CGenWindow& List(const char16_t* title) { return *FindListWindowByTitle(ws, title); }
 
   ScopedTestClock clock{kNow};
   HeadlessHost host;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/model/model_test_support.h"
 
 namespace qv {
@@ -10,51 +12,25 @@ namespace {
 using test::kHourMs;
 using test::NowPlusMs;
 
-struct CountdownCase {
-  const char* name;
-  SYSTEMTIME deadline;
-  Countdown expected;
-};
-
 TEST(DeadlineCountdown, SplitsWholeSecondsOnEitherSideOfTheDeadline) {
   const ScopedTestClock clock(test::kNow);
+  const auto fields = [](const Countdown& c) {
+    return std::tuple(c.afterDeadline, c.days, c.hours, c.minutes, c.seconds);
+  };
   const std::int64_t ahead = ((24 + 2) * 60 + 3) * 60'000 + 4'900;
-  const CountdownCase cases[] = {
+  const std::tuple<const char*, SYSTEMTIME, Countdown> cases[] = {
       {"exactly now", test::kNow, {false, 0, 0, 0, 0}},
       {"fraction of a second dropped", NowPlusMs(ahead), {false, 1, 2, 3, 4}},
       {"90 s past", NowPlusMs(-90'000), {true, 0, 0, 1, 30}},
       {"half a second past", NowPlusMs(-500), {true, 0, 0, 0, 0}},
       {"a day past", NowPlusMs(-24 * kHourMs), {true, 1, 0, 0, 0}},
   };
-  for (const CountdownCase& c : cases) {
-    TaskInfo task;
-    task.deadline = c.deadline;
-    const Countdown got = DeadlineCountdown(task);
-    EXPECT_EQ(got.afterDeadline, c.expected.afterDeadline) << c.name;
-    EXPECT_EQ(got.days, c.expected.days) << c.name;
-    EXPECT_EQ(got.hours, c.expected.hours) << c.name;
-    EXPECT_EQ(got.minutes, c.expected.minutes) << c.name;
-    EXPECT_EQ(got.seconds, c.expected.seconds) << c.name;
+  for (const auto& [name, deadline, expected] : cases) {
+    EXPECT_EQ(fields(DeadlineCountdown(test::Task(u"t", 0, deadline))), fields(expected)) << name;
   }
 }
 
-TEST(TimeUntil, AnUnsetOrInvalidTimeIsTheEarliestTime) {
-  const ScopedTestClock clock(test::kNow);
-  FILETIME now{};
-  ASSERT_TRUE(SystemTimeToFileTime(test::kNow, now));
-  const double sinceEpoch = static_cast<double>(FileTimeToU64(now));
-  EXPECT_EQ(TimeUntil(SYSTEMTIME{}), -sinceEpoch);
-  EXPECT_EQ(TimeUntil(test::Local(2027, 2, 30)), -sinceEpoch);
-  EXPECT_EQ(TimeUntil(NowPlusMs(1500)), 15'000'000.0);
-
-  TaskInfo unset;
-  EXPECT_TRUE(DeadlineCountdown(unset).afterDeadline);
-  OverduePulse = 95;
-  EXPECT_EQ(deadlineLevel(unset, 0.0), 95);
-  OverduePulse = kPulseStart;
-}
-
-TEST(DeadlineLevel, ScalesTheTimeLeftByTheListsSpan) {
+TEST(DeadlineLevel, ScalesTheTimeLeftByTheListsSpanAndAnUnsetTimeIsOverdue) {
   const ScopedTestClock clock(test::kNow);
   constexpr double kTicksPerMs = 10'000;
   const double tenHours = 10 * kHourMs * kTicksPerMs;
@@ -67,21 +43,15 @@ TEST(DeadlineLevel, ScalesTheTimeLeftByTheListsSpan) {
   EXPECT_EQ(deadlineLevel(task, 1020 * kTicksPerMs), 1);  // 0.5 rounds away from zero
   task.deadline = test::kNow;
   EXPECT_EQ(deadlineLevel(task, tenHours), 0);
-}
 
-TEST(CopyTaskData, KeepsAMissingTextApartFromAnEmptyOne) {
-  TaskInfo source = test::Task(u"Report", 40);
-  source.remarks = u"";
-  source.difficulty = 250;  // beyond the sliders' range, kept as it is
-  TaskInfo copy;
-  CopyTaskData(copy, source);
-  source.name->append(u" changed");
-  EXPECT_EQ(copy.name, u"Report");
-  EXPECT_EQ(copy.remarks, u"");
-  EXPECT_EQ(copy.difficulty, 250u);
-  CopyTaskData(copy, TaskInfo{});
-  EXPECT_FALSE(copy.name.has_value());
-  EXPECT_FALSE(copy.remarks.has_value());
+  // An unset or invalid time is the earliest time there is.
+  FILETIME now{};
+  ASSERT_TRUE(SystemTimeToFileTime(test::kNow, now));
+  EXPECT_EQ(TimeUntil(test::Local(2027, 2, 30)), -static_cast<double>(FileTimeToU64(now)));
+  EXPECT_EQ(TimeUntil(NowPlusMs(1500)), 15'000'000.0);
+  OverduePulse = 95;
+  EXPECT_EQ(deadlineLevel(TaskInfo{}, 0.0), 95);
+  OverduePulse = kPulseStart;
 }
 
 }  // namespace
