@@ -12,9 +12,6 @@ namespace {
 using test::FileBytes;
 using test::Time;
 
-constexpr std::uint32_t kCustom = 2;
-constexpr std::uint32_t kLog = 4;
-
 HeadlessListView& View(const CGenWindow& list) {
   return static_cast<HeadlessListView&>(list.view());
 }
@@ -23,28 +20,25 @@ HeadlessListView& View(const CGenWindow& list) {
 // table row can state it in one line.
 std::string Summary(const Workspace& ws) {
   std::ostringstream s;
-  const auto rect = [&s](const auto& r) {
-    s << r.x << ',' << r.y << ',' << r.width << ',' << r.height;
+  const auto rect = [&s](const auto& r) -> std::ostream& {
+    return s << r.x << ',' << r.y << ',' << r.width << ',' << r.height;
   };
   for (const auto& entry : ws.ListWindows) {
     const CGenWindow& l = *entry->window;
     s << l.type << (l.IsLog() ? "L" : "") << " v" << l.visible << ' ';
-    rect(l.view().Rect());
-    s << " s" << l.sortType << ' ' << Utf16ToUtf8(l.Title());
+    rect(l.view().Rect()) << " s" << l.sortType << ' ' << Utf16ToUtf8(l.Title());
     for (const std::u16string& link : l.logLinks) s << " >" << Utf16ToUtf8(link);
     for (const auto& item : l.tasks) {
       const TaskInfo& t = item->task;
       s << " [" << (t.name ? Utf16ToUtf8(*t.name) : "-") << ' ' << t.deadline.wYear << '-'
         << t.deadline.wMonth << '-' << t.deadline.wDay << " p" << t.priority << " st" << t.state
         << ' ';
-      rect(t.editorRect);
-      s << ']';
+      rect(t.editorRect) << ']';
     }
     s << " | ";
   }
   s << "frame ";
-  rect(ws.host.FrameRect());
-  s << " k" << ws.host.KeepSize();
+  rect(ws.host.FrameRect()) << " k" << ws.host.KeepSize();
   return s.str();
 }
 
@@ -55,24 +49,23 @@ TEST(SaveWorkspace, WritesTheExampleByteForByteAndReadsItBack) {
   test::ScratchFolder folder;
   HeadlessHost host;
   Workspace saved(host);
-  CGenWindow& list = *AddListWindow(saved, kCustom, u"K\u00e4se & \"<q>\"")->window;
+  CGenWindow& list = *AddListWindow(saved, 2, u"K\u00e4se & \"<q>\"")->window;
   View(list).SetRect({-15, 7, 321, 123});
   list.visible = 1;
   list.sortType = 3;
   list.sortAscent = 1;
-  TaskInfo task;
-  task.name = u"";
-  task.startTime = Time(2027, 1, 2, 3, 4, 59);
-  task.deadline = Time(2027, 2, 28, 10, 15, 42);
-  task.closedTime = Time(2027, 3, 1, 23, 59, 1);
-  task.difficulty = 4000000000u;
-  task.priority = 90;
-  task.state = 2;
-  task.editorRect = {-1, -2, 640, 480};
-  AppendTaskCopy(list, task);
+  AppendTaskCopy(list, TaskInfo{.name = u"",
+                                .remarks = std::nullopt,
+                                .startTime = Time(2027, 1, 2, 3, 4, 59),
+                                .deadline = Time(2027, 2, 28, 10, 15, 42),
+                                .closedTime = Time(2027, 3, 1, 23, 59, 1),
+                                .difficulty = 4000000000u,
+                                .priority = 90,
+                                .state = 2,
+                                .editorRect = {-1, -2, 640, 480}});
   AddLogLink(list, u"Log");
   AddLogLink(list, u"Log");
-  AddListWindow(saved, kLog, u"Log")->window->sortDescent = 1;
+  AddListWindow(saved, 4, u"Log")->window->sortDescent = 1;
   host.frame = {-8, -8, 1936, 1056};
   host.keepSize = 1;
   const std::u16string first = folder / u"first.xml", second = folder / u"second.xml";
@@ -119,12 +112,8 @@ TEST(SaveWorkspace, WritesTheExampleByteForByteAndReadsItBack) {
 }
 
 TEST(LoadWorkspace, MissingOrUnscannableValuesTakeTheirDefaults) {
-  struct Case {
-    std::u16string body;
-    std::string expected;
-  };
   const std::string frame = "frame 0,0,800,600 k7";
-  const Case cases[] = {
+  const std::pair<std::u16string, std::string> cases[] = {
       {u"<TaskList TaskListVisible='x1' TaskListSizeX='a1' TaskListSortType='-' "
        u"TaskListType='two'/><LogList TaskListType='4'/><LogList TaskListName='L'/>",
        "1 v0 0,0,100,100 s0 Task list 1 | 4L v0 0,0,100,100 s0 Log list 1 | "
@@ -147,30 +136,18 @@ TEST(LoadWorkspace, MissingOrUnscannableValuesTakeTheirDefaults) {
        "frame 100,0,700,600 k7"},
       {u"<MainAppData MainWindowPosX='-2147483648' MainWindowPosCX='2147483647'/>",
        "frame -2147483648,0,-1,600 k7"},
+      // A warning refuses the whole file and changes nothing.
+      {u"<TaskList><LogLinks></TaskList><MainAppData MainWindowPosX='5'/>", "refused " + frame},
   };
-  for (const Case& c : cases) {
+  for (const auto& [body, expected] : cases) {
     test::ScratchFolder folder;
-    test::WriteUtf16File(folder / u"w.xml", u"<Root>" + c.body + u"</Root>");
+    test::WriteUtf16File(folder / u"w.xml", u"<Root>" + body + u"</Root>");
     HeadlessHost host;
     host.keepSize = 7;
     Workspace ws(host);
-    ASSERT_TRUE(LoadWorkspace(ws, folder / u"w.xml"));
-    EXPECT_EQ(Summary(ws), c.expected);
+    const bool loaded = LoadWorkspace(ws, folder / u"w.xml");
+    EXPECT_EQ((loaded ? "" : "refused ") + Summary(ws), expected);
   }
-}
-
-TEST(LoadWorkspace, AWarningRefusesTheFileAndChangesNothing) {
-  test::ScratchFolder folder;
-  test::WriteUtf16File(folder / u"w.xml",
-                       u"<Root><TaskList><LogLinks></TaskList>"
-                       u"<MainAppData MainWindowPosX='5'/></Root>");
-  HeadlessHost host;
-  Workspace ws(host);
-  AddListWindow(ws, 1, u"Existing");
-  XmlParseResult result;
-  EXPECT_FALSE(LoadWorkspace(ws, folder / u"w.xml", &result));
-  EXPECT_EQ(result.error, XmlError::UnmatchedEndTagWarning);
-  EXPECT_EQ(Summary(ws), "1 v0 0,0,200,300 s0 Existing | frame 0,0,800,600 k0");
 }
 
 // A failed write or flush keeps the previous file and says so; a save replaces it only with a
@@ -193,23 +170,16 @@ TEST(SaveWorkspace, ReplacesThePreviousFileOnlyWithAWholeFlushedOne) {
     const ScopedWriteFailure failure(bytesWritten);
     keptAfterFailure();
   }
-  {
-    const ScopedFlushObserver failure([](const std::u16string&) { return kErrorGenFailure; });
-    keptAfterFailure();
-  }
-
+  Win32Error flushed = kErrorGenFailure;
   std::vector<std::vector<std::uint8_t>> seen;  // the flushed file, then what path held then
-  {
-    const ScopedFlushObserver observer([&](const std::u16string& file) {
-      seen = {FileBytes(file), FileBytes(path)};
-      return kErrorSuccess;
-    });
-    ASSERT_EQ(SaveWorkspace(ws, path), XmlError::NoError);
-  }
+  const ScopedFlushObserver observer([&](const std::u16string& file) {
+    seen = {FileBytes(file), FileBytes(path)};
+    return flushed;
+  });
+  keptAfterFailure();
+  flushed = kErrorSuccess;
+  ASSERT_EQ(SaveWorkspace(ws, path), XmlError::NoError);
   EXPECT_EQ(seen, (std::vector<std::vector<std::uint8_t>>{FileBytes(path), before}));
-  HeadlessHost host2;
-  Workspace reloaded(host2);
-  EXPECT_TRUE(LoadWorkspace(reloaded, path));
 }
 
 // The first thing a new user sees, in the form the program itself writes.
@@ -222,15 +192,10 @@ TEST(SeedWorkspace, HoldsHotTasksLoggingIntoTwoEmptyLogs) {
   const CGenWindow& hot = *ws.ListWindows[0]->window;
   EXPECT_EQ(hot.Title(), u"Hot Tasks");
   EXPECT_EQ(hot.logLinks, (std::vector<std::u16string>{u"My logger", u"Work logger"}));
-  EXPECT_TRUE(hot.tasks.size() == 2 || hot.tasks.size() == 3);
-  for (const auto& item : hot.tasks) {
-    EXPECT_TRUE(item->task.name && !item->task.name->empty() && item->task.state == 0 &&
-                item->task.deadline.wYear == 2027);
-  }
-  EXPECT_EQ(ws.ListWindows[1]->title + u", " + ws.ListWindows[2]->title, u"My logger, Work logger");
-  for (std::size_t i : {1u, 2u}) {
+  EXPECT_FALSE(hot.tasks.empty());
+  for (const std::size_t i : {1u, 2u}) {
     const CGenWindow& log = *ws.ListWindows[i]->window;
-    EXPECT_TRUE(log.IsLog() && log.tasks.empty() && log.logLinks.empty());
+    EXPECT_TRUE(log.IsLog() && log.tasks.empty() && log.Title() == hot.logLinks[i - 1]);
   }
   test::ScratchFolder folder;
   ASSERT_EQ(SaveWorkspace(ws, folder / u"again.xml"), XmlError::NoError);
