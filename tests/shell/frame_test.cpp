@@ -67,23 +67,6 @@ TEST_F(Frame, StartsOnTheSeedWithEveryMenuCommandOrOnTheDefaultWorkspace) {
   for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(IsWindowVisible(ListHwnd(i)));
 }
 
-TEST_F(Frame, StartsOnTheWorkspaceInTheDocumentsFolder) {
-  StartOnTwoLists();
-  EXPECT_EQ(TitlesOf(frame->workspace()), (Titles{u"Mine", u"Done"}));
-  EXPECT_TRUE(IsWindowVisible(ListHwnd(0)));
-  EXPECT_FALSE(IsWindowVisible(ListHwnd(1)));
-  EXPECT_EQ(List(0).view().Rect(), (WindowRect{10, 20, 300, 200}));
-  EXPECT_EQ(List(1).view().Rect(), (WindowRect{40, 30, 250, 150}));
-  EXPECT_EQ(GetClassLongPtrW(ListHwnd(1), GCLP_HICON),
-            reinterpret_cast<LONG_PTR>(LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_LOG))));
-  EXPECT_EQ(TaskWindowsState(0), static_cast<UINT>(MF_CHECKED));
-  EXPECT_EQ(frame->FrameRect(), (WindowRect{50, 40, 900, 700}));
-  EXPECT_EQ(GetMenuState(GetMenu(frame->hwnd()), IDM_KEEP_SIZE, MF_BYCOMMAND), MF_CHECKED);
-  // The status bar takes the bottom of the frame from the list windows' area.
-  EXPECT_EQ(ClientSize(frame->MdiClient()).cy + ClientSize(frame->statusBar()).cy,
-            ClientSize(frame->hwnd()).cy);
-}
-
 TEST_F(Frame, ExitAndTheEndOfTheSessionSaveOnce) {
   Start();
   Command(IDM_NEW_WORKSPACE);
@@ -188,8 +171,20 @@ TEST_F(Frame, TaskWindowsItemsShowHideAndFollowTheWindows) {
   EXPECT_FALSE(IsWindowVisible(frame->hwnd()));
 }
 
-TEST_F(Frame, KeepSizeScalesEveryStoredRectangleWithTheFrame) {
+// The workspace in the documents folder places the frame and its windows; Keep size then
+// scales every stored rectangle with the frame.
+TEST_F(Frame, StartsOnTheStoredPlacesAndKeepSizeScalesThem) {
   StartOnTwoLists();
+  EXPECT_EQ(frame->FrameRect(), (WindowRect{50, 40, 900, 700}));
+  EXPECT_EQ(List(0).view().Rect(), (WindowRect{10, 20, 300, 200}));
+  EXPECT_TRUE(IsWindowVisible(ListHwnd(0)));
+  EXPECT_FALSE(IsWindowVisible(ListHwnd(1)));
+  EXPECT_EQ(GetClassLongPtrW(ListHwnd(1), GCLP_HICON),
+            reinterpret_cast<LONG_PTR>(LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_LOG))));
+  EXPECT_EQ(GetMenuState(GetMenu(frame->hwnd()), IDM_KEEP_SIZE, MF_BYCOMMAND), MF_CHECKED);
+  // The status bar takes the bottom of the frame from the list windows' area.
+  EXPECT_EQ(ClientSize(frame->MdiClient()).cy + ClientSize(frame->statusBar()).cy,
+            ClientSize(frame->hwnd()).cy);
   ListWindow& view = Win32View(List(0));
   const auto size = [&](WORD width, WORD height, WPARAM type = SIZE_RESTORED) {
     SendMessageW(frame->hwnd(), WM_SIZE, type, MAKELPARAM(width, height));
