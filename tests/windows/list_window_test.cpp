@@ -140,8 +140,11 @@ TEST_F(ListWindows, RowsTheSystemRefusesKeepTheirTasksWithOneMessagePerWindow) {
     EXPECT_EQ(errors.answers(), 2);
   }
   EXPECT_NE(AddTask(Hot(), u"Kept").row(), nullptr) << "rows come back when the system allows";
-  SendMessageW(ListHwnd(0), WM_COMMAND, IDT_REPORT_HTML, 0);
-  EXPECT_TRUE(std::filesystem::exists(NativePath(Paths().userDataFolder + u"\\Hot Tasks.html")));
+  for (const auto& [id, name] : {std::pair(IDT_REPORT_HTML, u"\\Hot Tasks.html"),
+                                 std::pair(IDT_REPORT_PDF, u"\\Hot Tasks.pdf")}) {
+    SendMessageW(ListHwnd(0), WM_COMMAND, id, 0);
+    EXPECT_TRUE(std::filesystem::exists(NativePath(Paths().userDataFolder + name))) << id;
+  }
   Command(IDM_EXIT);
   const Reloaded saved(WorkspaceFile());
   EXPECT_EQ(std::pair(saved.Names(0).size(), saved.Names(1).size()),

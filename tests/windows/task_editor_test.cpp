@@ -93,6 +93,9 @@ TEST_F(TaskEditors, NewTaskAppendsWhatWasEnteredAndARowEditsItsOwnTask) {
     SendDlgItemMessageW(dialog, IDC_PRIORITY_SLIDER, WM_KEYDOWN, VK_RIGHT, 0);
     for (HWND control : Controls(dialog)) values += IsValue(control) ? Text(control) + L" " : L"";
   });
+  RECT list{};
+  GetWindowRect(ListHwnd(0), &list);
+  EXPECT_TRUE(opened.x == list.left && opened.y == list.top) << "not at the list's corner";
   EXPECT_EQ(values, L"100 1 ") << "value labels follow their sliders at once";
   ASSERT_EQ(Shown(List(0)), (Names{u"Top", u"Write report"}));
   TaskItem& task = *List(0).tasks[1];
@@ -113,6 +116,8 @@ TEST_F(TaskEditors, NewTaskAppendsWhatWasEnteredAndARowEditsItsOwnTask) {
     SendDlgItemMessageW(dialog, IDC_PRIORITY_SLIDER, WM_KEYDOWN, VK_END, 0);
   });
   EXPECT_EQ(Shown(List(0)), (Names{u"Write report", u"Top"})) << "the list is sorted again";
+  Answer(nullptr, IDOK);
+  EXPECT_FALSE(List(0).tasks.back()->task.name.has_value()) << "an empty name on a new task";
 }
 
 TEST_F(TaskEditors, TheEditorOpensReadableOnTheMonitorAndStaysSoWhenWidened) {
