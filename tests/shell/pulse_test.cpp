@@ -14,15 +14,13 @@
 namespace {
 
 TEST(PulsePass, FromTheTopRunsOneTriangleOf24PassesBetween15And255) {
-  std::vector<std::int32_t> expected;
-  for (std::int32_t v = 235; v >= 15; v -= 20) expected.push_back(v);
-  for (std::int32_t v = 35; v <= 255; v += 20) expected.push_back(v);
-  expected.push_back(235);
-
+  const std::vector<std::int32_t> expected{235, 215, 195, 175, 155, 135, 115, 95,  75,
+                                           55,  35,  15,  35,  55,  75,  95,  115, 135,
+                                           155, 175, 195, 215, 235, 255, 235};
   std::int32_t level = qv::kPulseStart;
   std::int32_t step = 20;
   std::vector<std::int32_t> seen;
-  for (std::size_t i = 0; i < expected.size(); ++i) {
+  while (seen.size() < expected.size()) {
     qv::PulsePass(level, step);
     seen.push_back(level);
   }
