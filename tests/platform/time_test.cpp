@@ -66,9 +66,10 @@ TEST(SystemTimeToFileTime, RefusesEachFieldBeyondItsBounds) {
         Time(2023, 1, 0), Time(2023, 4, 31), Time(1900, 2, 29), Time(2024, 2, 30),
         Time(2023, 6, 15, 24), Time(2023, 6, 15, 0, 60), Time(2023, 6, 15, 0, 0, 60),
         Time(2023, 6, 15, 0, 0, 0, 1000)}) {
-    FILETIME ft{0xDEAD, 0xBEEF};
-    EXPECT_FALSE(SystemTimeToFileTime(time, ft)) << time.wYear << "-" << time.wMonth;
-    EXPECT_TRUE(ft == (FILETIME{0xDEAD, 0xBEEF})) << "a refused time leaves the answer untouched";
+    FILETIME ft{0xDEAD, 0xBEEF}, twin = ft;
+    EXPECT_FALSE(SystemTimeToFileTime(time, ft) || detail::SystemTimeToFileTime(time, twin))
+        << time.wYear << "-" << time.wMonth;
+    EXPECT_TRUE(ft == (FILETIME{0xDEAD, 0xBEEF}) && twin == ft) << "left untouched";
   }
   EXPECT_EQ(Ticks(Time(2000, 2, 29, 0, 0, 0, 0, 0xFFFF)), Ticks(Time(2000, 2, 29)));
 }
@@ -76,9 +77,8 @@ TEST(SystemTimeToFileTime, RefusesEachFieldBeyondItsBounds) {
 TEST(FileTimeToSystemTime, RoundTripsAcrossTheWholeRange) {
   // A prime stride visits every weekday, month and leap position; the odd offset within the
   // day exercises every time field, and sub-millisecond ticks must be dropped.
-  constexpr std::uint64_t kStrideDays = 97;
   const std::uint64_t lastDay = Ticks(Time(30827, 12, 31)) / kTicksPerDay;
-  for (std::uint64_t day = 0; day <= lastDay; day += kStrideDays) {
+  for (std::uint64_t day = 0; day <= lastDay; day += 97) {
     const std::uint64_t ticks = day * kTicksPerDay + (day * 7'919'113) % kTicksPerDay;
     SYSTEMTIME st{};
     ASSERT_TRUE(ToSystemTime(ticks, st)) << ticks;
@@ -95,8 +95,6 @@ TEST(ScopedTestClock, UtcIsLocalMinusTheBiasAndAdvanceMovesBoth) {
   }
   EXPECT_GT(FileTimeToU64(GetSystemTimeAsFileTime()), Ticks(Time(2025, 1, 1))) << "the real clock";
   ScopedTestClock clock(Time(2024, 1, 1, 0, 0, 0, 0, 1), 60);
-  EXPECT_EQ(GetLocalTime(), Time(2024, 1, 1, 0, 0, 0, 0, 1));
-  EXPECT_EQ(GetSystemTime(), Time(2023, 12, 31, 23, 0, 0, 0, 0));
   clock.Advance(-static_cast<std::int64_t>(kTicksPerMs));
   EXPECT_EQ(GetLocalTime(), Time(2023, 12, 31, 23, 59, 59, 999, 0));
   EXPECT_EQ(GetSystemTime(), Time(2023, 12, 31, 22, 59, 59, 999, 0));
