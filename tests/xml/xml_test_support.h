@@ -50,11 +50,9 @@ inline std::vector<std::uint8_t> Utf16LeBytes(std::u16string_view text, bool mar
 }
 
 inline std::vector<std::uint8_t> Utf8Bytes(std::u16string_view text, bool mark) {
-  std::vector<std::uint8_t> bytes;
-  if (mark) bytes = {0xEF, 0xBB, 0xBF};
-  const std::string utf8 = Utf16ToUtf8(text);
-  bytes.insert(bytes.end(), utf8.begin(), utf8.end());
-  return bytes;
+  std::string utf8 = mark ? "\xEF\xBB\xBF" : "";
+  utf8 += Utf16ToUtf8(text);
+  return {utf8.begin(), utf8.end()};
 }
 
 inline std::u16string TempPath(std::u16string_view name) {
