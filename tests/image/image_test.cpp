@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -99,8 +98,7 @@ void BigEndian32(Bytes& out, std::uint32_t v) {
 Bytes Ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t colourType = 6,
            std::uint8_t bitDepth = 8, std::uint8_t interlace = 0) {
   Bytes data;
-  BigEndian32(data, width);
-  BigEndian32(data, height);
+  for (std::uint32_t v : {width, height}) BigEndian32(data, v);
   data.insert(data.end(), {bitDepth, colourType, 0, 0, interlace});
   return data;
 }
@@ -205,15 +203,13 @@ TEST(Inflate, HandMadeStreamsGiveTheirResults) {
   for (const auto& c : cases) {
     const auto [result, written, consumed, out] = Inflate(c.stream.bytes, 1000);
     EXPECT_EQ(std::tuple(result, out), std::tuple(c.result, c.output)) << &c - cases;
-    EXPECT_TRUE(c.result != kInflateDone || consumed == c.stream.bytes.size()) << &c - cases;
   }
 }
 
 // Results 1 and 2 leave both lengths as they were given; one byte more of room or of input
 // makes the same stream decode, leaving what follows the final block unread.
 TEST(Inflate, OutputFullAndInputEndedAtTheExactBoundary) {
-  const Bytes pixels = Sample(3000);
-  const Bytes zlib = Zlib(pixels, 9);
+  const Bytes pixels = Sample(3000), zlib = Zlib(pixels, 9);
   const std::pair<Bytes, std::string> cases[] = {
       {W().Stored(true, {'a', 'b', 'c'}).bytes, "abc"},
       {W().Block(true, 1).Fixed({'a', 'b', 256}).bytes, "ab"},
@@ -234,9 +230,9 @@ TEST(Inflate, OutputFullAndInputEndedAtTheExactBoundary) {
   }
 }
 
-std::unique_ptr<PngImage> Decode(const Bytes& file) {
+std::unique_ptr<PngImage> Decode(const Bytes& file, PngError* error = nullptr) {
   PngMemorySource source{file};
-  return DecodePng(PngReadMemory, &source);
+  return DecodePng(PngReadMemory, &source, error);
 }
 
 // The samples without the filter-type bytes, read from memory and from a file alike; empty
@@ -278,22 +274,13 @@ TEST(DecodePng, EveryFilterAndChunkLayoutGivesTheEncodedPixels) {
 }
 
 TEST(DecodePng, RefusesEverythingOutsideTheSubset) {
-  const Bytes pixels = Sample(4 * 3 * 4);
-  const Bytes rows = FilterRows(pixels, 4, 4, {0, 1, 2});
+  const Bytes pixels = Sample(4 * 3 * 4), rows = FilterRows(pixels, 4, 4, {0, 1, 2});
   const Bytes stream = Zlib(rows);
   const auto idat = [&](const Bytes& data) {
     return PngFile({{"IHDR", Ihdr(4, 3)}, {"IDAT", data}, {"IEND", {}}});
   };
-  const auto header = [&](const Bytes& ihdr, const char* type = "IHDR") {
-    return PngFile({{type, ihdr}, {"IDAT", stream}, {"IEND", {}}});
-  };
-  const auto filtered = [&](std::vector<std::uint8_t> filters) {
-    return idat(Zlib(FilterRows(pixels, 4, 4, filters)));
-  };
-  const auto changed = [](Bytes bytes, std::size_t at, std::uint8_t value) {
-    bytes.resize(std::max(bytes.size(), at + 1));  // a byte past the end appends
-    bytes[at] = value;
-    return bytes;
+  const auto header = [](const Bytes& ihdr, const char* type = "IHDR") {
+    return PngFile({{type, ihdr}, {"IEND", {}}});
   };
   ASSERT_NE(Decode(idat(stream)), nullptr);  // the file most refusals change
 
@@ -303,40 +290,27 @@ TEST(DecodePng, RefusesEverythingOutsideTheSubset) {
       {header(Ihdr(4, 3), "iHDR"), E::BadHeader},
       {header(Ihdr(4, 3, 6, 16)), E::Unsupported},
       {header(Ihdr(4, 3, 6, 8, 1)), E::Unsupported},  // interlaced
-      // An IDAT of the limit's length is read, and one a byte longer refused unread.
-      {idat(changed(Bytes(kMaxPngIdatLength, 0), 0, 0x78)), E::BadCompressedData},
-      {idat(changed(Bytes(kMaxPngIdatLength + 1, 0), 0, 0x78)), E::BadIdat},
-      {idat(changed(stream, stream.size(), 0)), E::BadCompressedData},  // a byte after it
-      {filtered({3, 1, 1}), E::BadFilter},                              // Average on the first row
-      {filtered({0, 5, 0}), E::BadFilter},
+      // A row buffer of the limit's size goes on to the next chunk, here without image data; one
+      // a byte larger, or larger than any integer (3 x width wraps 32 bits), is refused.
+      {header(Ihdr((kMaxPngRowBytes - 1) / 3, 1, 2)), E::MissingImageData},
+      {header(Ihdr((kMaxPngRowBytes - 1) / 3 + 1, 1, 2)), E::TooLarge},
+      {header(Ihdr(1, kMaxPngRowBytes / 4, 2)), E::MissingImageData},  // rows of 4 bytes
+      {header(Ihdr(1, kMaxPngRowBytes / 4 + 1, 2)), E::TooLarge},
+      {header(Ihdr(0x55555556, 4, 2)), E::TooLarge},
+      // An IDAT of the limit's length is read (a stored block whose lengths disagree), and one
+      // a byte longer refused unread.
+      {idat(Bytes(kMaxPngIdatLength, 8)), E::BadCompressedData},
+      {idat(Bytes(kMaxPngIdatLength + 1, 8)), E::BadIdat},
+      {idat(Bytes(stream.begin(), stream.end() - 1)), E::BadCompressedData},  // checksum cut
+      {idat(Zlib(FilterRows(pixels, 4, 4, {3, 1, 1}))), E::BadFilter},  // Average on the first row
+      {idat(Zlib(FilterRows(pixels, 4, 4, {0, 5, 0}))), E::BadFilter},
       {idat(Zlib(Bytes(rows.begin(), rows.end() - 1))), E::MissingImageData},
       {PngFile({{"IHDR", Ihdr(4, 3)}, {"IDAT", stream}}), E::Truncated},
   };
   for (std::size_t i = 0; i < std::size(refusals); ++i) {
-    PngMemorySource source{refusals[i].first};
     PngError error = E::None;
-    EXPECT_EQ(DecodePng(PngReadMemory, &source, &error), nullptr) << i;
+    EXPECT_EQ(Decode(refusals[i].first, &error), nullptr) << i;
     EXPECT_EQ(error, refusals[i].second) << i;
-  }
-}
-
-// A row buffer beyond the limit (or beyond any integer) is refused before anything else is
-// read; within it, decoding goes on to the next chunk (and here finds no image data).
-TEST(DecodePng, RowBufferBeyondTheLimitIsRefusedAfterTheHeader) {
-  const std::tuple<std::uint32_t, std::uint32_t, bool> cases[] = {
-      {(kMaxPngRowBytes - 1) / 3, 1, true},  // one RGB row of exactly the limit
-      {(kMaxPngRowBytes - 1) / 3 + 1, 1, false},
-      {1, kMaxPngRowBytes / 4, true},  // rows of 4 bytes filling the limit
-      {1, kMaxPngRowBytes / 4 + 1, false},
-      {0x55555556, 4, false},  // 3 x width wraps 32 bits
-  };
-  for (const auto& [width, height, withinLimit] : cases) {
-    const Bytes file = PngFile({{"IHDR", Ihdr(width, height, 2)}, {"IEND", {}}});
-    PngMemorySource source{file};
-    PngError error = PngError::None;
-    EXPECT_EQ(DecodePng(PngReadMemory, &source, &error), nullptr);
-    EXPECT_EQ(source.position > 33, withinLimit) << width << " x " << height;
-    EXPECT_EQ(error, withinLimit ? PngError::MissingImageData : PngError::TooLarge);
   }
 }
 
