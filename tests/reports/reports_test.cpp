@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "model/headless.h"
 #include "model/workspace_model.h"
@@ -58,12 +59,11 @@ TEST(ReportPath, ForbiddenCharactersAndLength) {
       // A surrogate pair straddling the cut goes as a whole.
       {x251 + u"\U0001F600", u"F\\" + x251 + u".html"},
   };
+  std::u16string path;
   for (const auto& [title, expected] : cases) {
-    std::u16string path;
     ASSERT_TRUE(qv::BuildReportPath(u"F", title, u".html", path));
     EXPECT_EQ(path, expected) << qv::Utf16ToUtf8(title);
   }
-  std::u16string path;
   EXPECT_FALSE(qv::BuildReportPath(std::u16string(255, u'f'), u"t", u".html", path));
 }
 
@@ -140,18 +140,14 @@ TEST(PdfText, WinAnsiConversion) {
   EXPECT_EQ(qv::ToWinAnsi(std::u16string(u"a\tb\nc\rd\0e\x7F", 10)), "a\tb c d e ");
 }
 
-struct Exported {
-  std::int32_t result;
-  std::string output;  // standard output during the export
+// The result, the path written and what the export printed on standard output.
+std::tuple<std::int32_t, std::u16string, std::string> Export(const qv::test::ReportList& list,
+                                                             const std::u16string& folder) {
   std::u16string path;
-};
-
-Exported Export(const qv::test::ReportList& list, const std::u16string& folder) {
-  Exported e;
   testing::internal::CaptureStdout();
-  e.result = qv::ExportPdf(*list.list, folder, qv::AfterExport::LeaveClosed, &e.path);
-  e.output = testing::internal::GetCapturedStdout();
-  return e;
+  const std::int32_t result =
+      qv::ExportPdf(*list.list, folder, qv::AfterExport::LeaveClosed, &path);
+  return {result, path, testing::internal::GetCapturedStdout()};
 }
 
 // Out of memory at each stage of the export, from the first allocation on: no crash and no leak
@@ -163,34 +159,25 @@ TEST(PdfReport, FailuresLeaveNoFile) {
   int failures = 0;
   for (std::size_t budget = 0; budget < 400000; budget = budget * 5 / 4 + 256, ++failures) {
     const qv::ScopedPdfMemoryLimit limit(budget);
-    const std::int32_t result = Export(list, folder.path).result;
+    const std::int32_t result = std::get<0>(Export(list, folder.path));
     if (result == 0) break;
     EXPECT_EQ(result, 1) << budget;
     EXPECT_TRUE(qv::test::FileBytes(folder / u"Log.pdf").empty()) << budget;
   }
   EXPECT_GT(failures, 5);
-  EXPECT_EQ(Export(list, folder / u"missing").result, 1) << "nowhere to write";
+  EXPECT_EQ(std::get<0>(Export(list, folder / u"missing")), 1) << "nowhere to write";
 }
 
 #ifndef _WIN32
 // In drawing order, one line per piece drawn, each page ended by a form feed.
 std::string Text(const std::u16string& path) {
-  std::string native = qv::Utf16ToUtf8(path), out;
-  std::replace(native.begin(), native.end(), '\\', '/');
-  if (FILE* pipe = popen(("pdftotext -q -raw '" + native + "' -").c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  std::string out;
+  if (FILE* pipe = popen(("pdftotext -q -raw '" + qv::PathForDisplay(path) + "' -").c_str(), "r")) {
+    for (int c; (c = fgetc(pipe)) != EOF;) out += static_cast<char>(c);
     pclose(pipe);
   }
   return out;
 }
-
-std::string Details(const std::string& closed) {
-  return "Priority: 10\nDifficult: 20\nStarted: 2012 5.3 14:07:09\nDeadline: 2012 31.12 "
-         "08:00:00\n" +
-         closed;
-}
-
 #endif
 
 // A compressed document named after the title, which also proves that the libharu each build
@@ -215,22 +202,23 @@ TEST(PdfReport, DrawsTheListInOrderOnNumberedPages) {
     names.push_back("Remark line " + std::to_string(i));
   }
   tasks.push_back(Task(u"Remarkable", remarks, TaskState::Solved));
-  const Exported e = Export(qv::test::ReportList(u"Café/Überblick", tasks), folder.path);
-  ASSERT_EQ(e.result, 0);
-  EXPECT_EQ(e.output, "");
-  EXPECT_EQ(e.path, folder / u"Café_Überblick.pdf");
-  const std::vector<std::uint8_t> file = qv::test::FileBytes(e.path);
+  const std::u16string path = folder / u"Café_Überblick.pdf";
+  ASSERT_EQ(Export(qv::test::ReportList(u"Café/Überblick", tasks), folder.path),
+            std::tuple(0, path, std::string()));
+  const std::vector<std::uint8_t> file = qv::test::FileBytes(path);
   const std::string bytes(file.begin(), file.end());
   EXPECT_TRUE(bytes.starts_with("%PDF-") && bytes.ends_with("%%EOF\n")) << bytes.size();
   EXPECT_NE(bytes.find("/FlateDecode"), std::string::npos);
 #ifndef _WIN32
-  const std::string text = Text(e.path);
+  const std::string text = Text(path);
+  const std::string details =
+      "Priority: 10\nDifficult: 20\nStarted: 2012 5.3 14:07:09\nDeadline: 2012 31.12 08:00:00\n";
   const std::size_t at = text.find("?Wrap");
   ASSERT_NE(at, std::string::npos) << text;
-  EXPECT_EQ(text.substr(0, at), "Café/Überblick\n" + Details("Solved: 2013 2.1 23:59:05\n") +
-                                    "Crème brûlée €5\npremière ligne\nzweite Zeile ß\n" +
-                                    Details("Cancelled: 2013 2.1 23:59:05\n") + "Second\n" +
-                                    Details(""));
+  EXPECT_EQ(text.substr(0, at),
+            "Café/Überblick\n" + details +
+                "Solved: 2013 2.1 23:59:05\nCrème brûlée €5\npremière ligne\nzweite Zeile ß\n" +
+                details + "Cancelled: 2013 2.1 23:59:05\nSecond\n" + details);
   std::string rest = text.substr(at, text.find("Priority", at) - at);
   EXPECT_GE(std::erase(rest, '\n'), 2u) << "the wide name is broken into lines";
   EXPECT_EQ(rest, "?" + qv::Utf16ToUtf8(wide.substr(1))) << "nothing lost at the breaks";
