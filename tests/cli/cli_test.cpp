@@ -129,42 +129,39 @@ TEST(Cli, RewritesReadBackAsTheOriginalsAndExportsWriteEachFormat) {
 #endif
 }
 
-// Exit 1 with the reason on standard error and no output written. Whatever code the system
-// gives for it, a folder where a file belongs is called a folder, going in or out.
+// Exit 1 with "quorvane-cli: COMMAND: " and the reason on standard error, and no output
+// written. Whatever code the system gives for it, a folder where a file belongs is called a
+// folder, going in or out.
 TEST(Cli, RefusalsSayWhyAndWriteNothing) {
   const Inputs in;
   const std::string dir = Utf16ToUtf8(in.path), out = in[u"out"], missing = in[u"missing"];
-  const auto said = [](const char* command, const std::string& path, const char* reason) {
-    return "quorvane-cli: "s + command + ": " + path + ": " + reason + "\n";
-  };
   const std::string ws = in[u"ws.xml"], broken = in[u"broken.xml"], warned = in[u"warned.xml"];
+  const std::string palette = in[u"palette.png"], folder = dir + ": is a folder, not a file";
   const struct {
     std::vector<std::string> args;
-    std::string err, printed = "";
+    std::string reason, printed = "";
   } cases[] = {
-      {{"xml-dump", dir},
-       said("xml-dump", dir, "is a folder, not a file"),
-       "result 12 0 0 Error: File not found\n"},
+      {{"xml-dump", dir}, folder, "result 12 0 0 Error: File not found\n"},
       {{"xml-dump", broken},
-       said("xml-dump", broken, "Error: Unexpected token found (line 2, column 8)"),
+       broken + ": Error: Unexpected token found (line 2, column 8)",
        "result 9 2 8 Error: Unexpected token found\n"},
-      {{"png-decode", in[u"palette.png"], out},
-       said("png-decode", in[u"palette.png"],
-            "refused: not 8-bit RGB or RGBA without interlacing")},
-      {{"inflate", missing, out}, said("inflate", missing, "cannot read (error 2)")},
+      {{"png-decode", palette, out},
+       palette + ": refused: not 8-bit RGB or RGBA without interlacing"},
+      {{"inflate", missing, out}, missing + ": cannot read (error 2)"},
       // Input ran out: the lengths stay as given, the capacity being 64 MiB.
       {{"inflate", in[u"cut"], out}, "", "result 2 6 67108864\n"},
       {{"workspace-check", warned},
-       said("workspace-check", warned, "Warning: Unmatched end tag"),
+       warned + ": Warning: Unmatched end tag",
        "result 1 Warning: Unmatched end tag\n"},
-      {{"workspace-rewrite", ws, dir}, said("workspace-rewrite", dir, "is a folder, not a file")},
-      {{"export", "html", ws, "my logger", dir},
-       "quorvane-cli: export: no list window titled 'my logger'\n"},
+      {{"workspace-rewrite", ws, dir}, folder},
+      {{"export", "html", ws, "my logger", dir}, "no list window titled 'my logger'"},
       {{"export", "text", ws, "My logger", missing},
-       said("export", missing, "cannot write the report (result 6)")},
+       missing + ": cannot write the report (result 6)"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RunCli(c.args), (Outcome{cli::kExitRefused, c.printed, c.err}));
+    const std::string err =
+        c.reason.empty() ? "" : "quorvane-cli: " + c.args[0] + ": " + c.reason + "\n";
+    EXPECT_EQ(RunCli(c.args), (Outcome{cli::kExitRefused, c.printed, err}));
     EXPECT_TRUE(FileBytes(in / u"out").empty()) << c.args[0];
   }
 }
