@@ -25,12 +25,6 @@ constexpr char16_t kTwoLists[] =
     u"<MainAppData MainWindowPosX=\"50\" MainWindowPosY=\"40\" MainWindowPosCX=\"950\" "
     u"MainWindowPosCY=\"740\" KeepSize=\"1\"/>\r\n</Root>\r\n";
 
-Titles TitlesOf(const Workspace& ws) {
-  Titles titles;
-  for (const auto& entry : ws.ListWindows) titles.push_back(entry->window->Title());
-  return titles;
-}
-
 class Frame : public StartedFrame {
  protected:
   void StartOnTwoLists() {

@@ -29,13 +29,9 @@ std::wstring Quoted(const std::wstring& path) {
 }
 
 void SetRunValue(DWORD type, const std::wstring& text) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, kAutostartValueName, type, text.c_str(),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
-  RegSetValueExW(key, kAutostartValueName, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
 }
 
 class Tray : public StartedFrame {
@@ -187,6 +183,7 @@ TEST_F(StartupCommand, AnAdministratorFlipsTheValueAndRefusalsAreToldAndChangeNo
 // itself) and notes whether the workspace was saved by then.
 std::u16string handOverFile;
 bool savedBeforeLaunch = false;
+HANDLE elevatedCopy = nullptr;
 
 DWORD LaunchProgram(HWND, const wchar_t*, HANDLE* process) {
   const Reloaded saved(handOverFile);
@@ -200,21 +197,10 @@ DWORD LaunchProgram(HWND, const wchar_t*, HANDLE* process) {
     return GetLastError();
   }
   CloseHandle(pi.hThread);
+  DuplicateHandle(GetCurrentProcess(), pi.hProcess, GetCurrentProcess(), &elevatedCopy, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
   *process = pi.hProcess;
   return ERROR_SUCCESS;
-}
-
-// Frames of other processes; each is sent File > Exit.
-BOOL CALLBACK ExitOtherFrames(HWND window, LPARAM found) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (pid != GetCurrentProcessId() && lstrcmpW(name, kFrameClassName) == 0) {
-    PostMessageW(window, WM_COMMAND, IDM_EXIT, 0);
-    ++*reinterpret_cast<int*>(found);
-  }
-  return TRUE;
 }
 
 TEST_F(StartupCommand, WithoutRightsTheElevatedCopyGetsTheSavedWorkspaceAndTheCommand) {
@@ -238,11 +224,9 @@ TEST_F(StartupCommand, WithoutRightsTheElevatedCopyGetsTheSavedWorkspaceAndTheCo
   }
   EXPECT_EQ(CompareStringOrdinal(text.c_str(), -1, program.c_str(), -1, TRUE), CSTR_EQUAL)
       << std::string(text.begin(), text.end());
-  for (int i = 0, found = 1; i < 100 && found > 0; ++i) {
-    found = 0;
-    EnumWindows(ExitOtherFrames, reinterpret_cast<LPARAM>(&found));
-    Sleep(100);
-  }
+  TerminateProcess(elevatedCopy, 0);
+  WaitForSingleObject(elevatedCopy, 5000);
+  CloseHandle(elevatedCopy);
 }
 
 }  // namespace
