@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "model/headless.h"
 #include "platform/files.h"
 #include "resources/resource.h"
-#include "tests/xml/xml_test_support.h"
-#include "workspace/workspace_file.h"
+#include "tests/workspace/workspace_test_support.h"
 
 namespace {
 
@@ -87,12 +85,9 @@ TEST(Program, LoadsTheUsersWorkspaceAndSavesItAtExitWithCodeZero) {
   DWORD code = 1234;
   ASSERT_TRUE(GetExitCodeProcess(program.process(), &code));
   EXPECT_EQ(code, 0u);
-  qv::HeadlessHost host;
-  qv::Workspace saved(host);
-  ASSERT_TRUE(qv::LoadWorkspace(saved, file)) << "not saved at exit";
-  ASSERT_EQ(saved.ListWindows.size(), 2u);
-  EXPECT_EQ(saved.ListWindows[0]->window->tasks.size(), 1u);
-  EXPECT_EQ(saved.ListWindows[1]->window->Title(), u"Kept");
+  const qv::test::Reloaded saved(file);
+  EXPECT_EQ(saved.Titles(), (std::vector<std::u16string>{u"Errands", u"Kept"}));
+  EXPECT_EQ(saved.Names(0), std::vector<std::u16string>{u"Post"});
 }
 
 TEST(Program, CarriesItsManifestAndVersion) {

@@ -101,14 +101,13 @@ TEST(SaveWorkspace, WritesTheExampleByteForByteAndReadsItBack) {
   odd.insert(odd.find(u"\t<MainAppData"),
              u"<Unknown/><tasklist/><TaskList TaskListType='3' TaskListName='B'/>");
   test::WriteUtf16File(second, odd);
-  HeadlessHost host2;
-  Workspace loaded(host2);
-  ASSERT_TRUE(LoadWorkspace(loaded, second));
-  ASSERT_EQ(SaveWorkspace(loaded, second), XmlError::NoError);
+  test::Reloaded loaded(second);
+  ASSERT_TRUE(loaded.loaded);
+  ASSERT_EQ(SaveWorkspace(loaded.ws, second), XmlError::NoError);
   EXPECT_EQ(FileBytes(second), FileBytes(first));
   // Visibility reaches the windows and the "Task Windows" checks, not just the fields.
-  EXPECT_TRUE(View(*loaded.ListWindows[0]->window).shown() && host2.menu.at(0).checked);
-  EXPECT_FALSE(View(*loaded.ListWindows[1]->window).shown() || host2.menu.at(1).checked);
+  EXPECT_TRUE(View(*loaded.ws.ListWindows[0]->window).shown() && loaded.host.menu.at(0).checked);
+  EXPECT_FALSE(View(*loaded.ws.ListWindows[1]->window).shown() || loaded.host.menu.at(1).checked);
 }
 
 TEST(LoadWorkspace, MissingOrUnscannableValuesTakeTheirDefaults) {
@@ -185,10 +184,9 @@ TEST(SaveWorkspace, ReplacesThePreviousFileOnlyWithAWholeFlushedOne) {
 // The first thing a new user sees, in the form the program itself writes.
 TEST(SeedWorkspace, HoldsHotTasksLoggingIntoTwoEmptyLogs) {
   const std::u16string seed = Utf8ToUtf16(QUORVANE_RESOURCES_DIR "/tasklist.xml");
-  HeadlessHost host;
-  Workspace ws(host);
-  ASSERT_TRUE(LoadWorkspace(ws, seed));
-  ASSERT_EQ(ws.ListWindows.size(), 3u);
+  test::Reloaded loaded(seed);
+  Workspace& ws = loaded.ws;
+  ASSERT_TRUE(loaded.loaded && ws.ListWindows.size() == 3u);
   const CGenWindow& hot = *ws.ListWindows[0]->window;
   EXPECT_EQ(hot.Title(), u"Hot Tasks");
   EXPECT_EQ(hot.logLinks, (std::vector<std::u16string>{u"My logger", u"Work logger"}));

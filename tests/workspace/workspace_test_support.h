@@ -54,4 +54,25 @@ inline constexpr SYSTEMTIME Time(std::uint16_t y, std::uint16_t mo, std::uint16_
   return SYSTEMTIME{y, mo, 0, d, h, mi, s, 0};
 }
 
+inline std::vector<std::u16string> TitlesOf(const Workspace& ws) {
+  std::vector<std::u16string> titles;
+  for (const auto& entry : ws.ListWindows) titles.push_back(entry->window->Title());
+  return titles;
+}
+
+// A saved workspace file read back without windows, as the next start reads it.
+struct Reloaded {
+  explicit Reloaded(const std::u16string& path) : loaded(LoadWorkspace(ws, path)) {}
+  std::vector<std::u16string> Titles() const { return TitlesOf(ws); }
+  std::vector<std::u16string> Names(std::size_t list) const {
+    std::vector<std::u16string> names;
+    for (const auto& item : ws.ListWindows.at(list)->window->tasks)
+      names.push_back(*item->task.name);
+    return names;
+  }
+  HeadlessHost host;
+  Workspace ws{host};
+  bool loaded;
+};
+
 }  // namespace qv::test
