@@ -212,7 +212,7 @@ StartSample StartOnce(HINSTANCE instance, const StoragePaths& paths) {
   sample.shown = IsWindowVisible(frame->hwnd()) != FALSE;
   for (const auto& entry : frame->workspace().ListWindows) {
     if (!entry->window) continue;
-    for (const auto& item : entry->window->tasks) sample.rows += item->row() != nullptr;
+    sample.rows += static_cast<int>(entry->window->tasks.size());
   }
   sample.childWindows = ChildWindows(frame->hwnd());
   sample.held = HeldNow();

@@ -22,7 +22,6 @@ class HeadlessListView : public ListWindowView {
   void SetRect(const WindowRect& rect) { rect_ = rect; }
   void Show(bool show) override { shown_ = show; }
   bool shown() const { return shown_; }
-  std::unique_ptr<TaskRow> CreateRow(TaskItem&, bool) override { return nullptr; }
   void TasksChanged() override { ++layouts_; }
   int layouts() const { return layouts_; }
 

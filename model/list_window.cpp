@@ -54,9 +54,8 @@ bool IsListType(std::uint32_t type) {
 CGenWindow::CGenWindow(WorkspaceHost& host, std::uint32_t type)
     : type(type), view_(host.CreateView(*this)) {}
 
-// The rows go before the window that holds them.
+// The window and its rows go before the tasks the rows show.
 CGenWindow::~CGenWindow() {
-  tasks.clear();
   view_.reset();
 }
 
@@ -95,11 +94,11 @@ void RenameLogLink(CGenWindow& list, const std::u16string& oldTitle,
   list.logLinks.push_back(newTitle);
 }
 
-bool UpdateColourSpan(CGenWindow& list) {
+bool UpdateColourSpan(CGenWindow& list, std::uint64_t now) {
   list.colourSpan = 0;
   bool overdue = false;
   for (const auto& item : list.tasks) {
-    const double d = TimeUntil(item->task.deadline);
+    const double d = TimeUntil(item->task.deadline, now);
     if (d < 0) overdue = true;
     if (d > list.colourSpan) list.colourSpan = d;
   }
@@ -156,9 +155,7 @@ std::optional<std::uint32_t> SortTypeForCommand(std::uint32_t commandId) {
 }
 
 TaskItem& AppendTaskItem(CGenWindow& list) {
-  auto item = std::make_unique<TaskItem>(list);
-  item->AttachRow(list.view().CreateRow(*item, list.IsLog()));
-  list.tasks.push_back(std::move(item));
+  list.tasks.push_back(std::make_unique<TaskItem>(list));
   return *list.tasks.back();
 }
 
@@ -183,8 +180,9 @@ std::unique_ptr<TaskItem> RemoveTask(CGenWindow& list, TaskItem& item, bool keep
   if (found == list.tasks.end()) return nullptr;
   std::unique_ptr<TaskItem> taken = std::move(*found);
   list.tasks.erase(found);
-  if (!keep) taken.reset();
+  // The rows let go of the task before it dies.
   list.view().TasksChanged();
+  if (!keep) taken.reset();
   return taken;
 }
 

@@ -91,8 +91,9 @@ bool HasLogLink(const CGenWindow& list, const std::u16string& title);
 void RenameLogLink(CGenWindow& list, const std::u16string& oldTitle,
                    const std::u16string& newTitle);
 
-// Recomputes colourSpan (never below 0) and reports whether any task is overdue.
-bool UpdateColourSpan(CGenWindow& list);
+// Recomputes colourSpan (never below 0) and reports whether any task is overdue at now
+// (LocalNowTicks).
+bool UpdateColourSpan(CGenWindow& list, std::uint64_t now);
 
 // Reorders the tasks by sortType: increasing with sortDescent 1, else decreasing with
 // sortAscent 1, else not at all. Equal keys end in no particular order.
@@ -116,8 +117,8 @@ std::optional<std::uint32_t> SortTypeForCommand(std::uint32_t commandId);
 
 // A new task appended from the editor's result (its state stays in progress), then sorted.
 TaskItem& AddNewTask(CGenWindow& list, const TaskInfo& edited);
-// An item with the empty record and its row at the end; no sorting and no layout, so that a
-// loader can fill many before laying them out once.
+// An item with the empty record at the end; no sorting and no layout, so that a loader can fill
+// many before laying them out once.
 TaskItem& AppendTaskItem(CGenWindow& list);
 // Appends an item for a copy of the task at the end, unsorted.
 TaskItem& AppendTaskCopy(CGenWindow& list, const TaskInfo& task);

@@ -21,9 +21,16 @@ constexpr std::uint32_t kSecondsPerDay = 86'400;
 
 }  // namespace
 
+std::uint64_t LocalNowTicks() {
+  return Ticks(GetLocalTime());
+}
+
+double TimeUntil(const SYSTEMTIME& time, std::uint64_t now) {
+  return static_cast<double>(Ticks(time)) - static_cast<double>(now);
+}
+
 double TimeUntil(const SYSTEMTIME& time) {
-  const SYSTEMTIME now = GetLocalTime();
-  return static_cast<double>(Ticks(time)) - static_cast<double>(Ticks(now));
+  return TimeUntil(time, LocalNowTicks());
 }
 
 Countdown DeadlineCountdown(const TaskInfo& task) {
@@ -42,8 +49,8 @@ Countdown DeadlineCountdown(const TaskInfo& task) {
   return c;
 }
 
-std::int32_t deadlineLevel(const TaskInfo& task, double colourSpan) {
-  const double d = TimeUntil(task.deadline);
+std::int32_t deadlineLevel(const TaskInfo& task, double colourSpan, std::uint64_t now) {
+  const double d = TimeUntil(task.deadline, now);
   if (d < 0) return OverduePulse.load(std::memory_order_relaxed);
   if (colourSpan == 0 || d >= colourSpan) return kLevelMostTimeLeft;
   return static_cast<std::int32_t>(d / colourSpan * kLevelMostTimeLeft + 0.5);

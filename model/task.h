@@ -44,9 +44,13 @@ struct TaskInfo {
 // Gives a fresh destination the source's data; texts are copied, a missing text stays missing.
 void CopyTaskData(TaskInfo& destination, const TaskInfo& source);
 
-// Signed time from the local now to a local time, in 100 ns units; positive in the future.
-// A time that is not a valid date (the all-zero unset time above all) counts as the earliest
-// possible time.
+// The local now in 100 ns units. A pass over many tasks reads it once: the clock costs more
+// than the arithmetic.
+std::uint64_t LocalNowTicks();
+// Signed time from now (in the units above) to a local time, in 100 ns units; positive in the
+// future. A time that is not a valid date (the all-zero unset time above all) counts as the
+// earliest possible time.
+double TimeUntil(const SYSTEMTIME& time, std::uint64_t now);
 double TimeUntil(const SYSTEMTIME& time);
 
 struct Countdown {
@@ -68,6 +72,6 @@ extern std::atomic<std::int32_t> OverduePulse;
 inline constexpr std::int32_t kLevelMostTimeLeft = 510;
 // What tints a task's check mark: 0 (due now) to 510 (the most time left in its list),
 // scaled by the list's colour span; OverduePulse once the deadline has passed.
-std::int32_t deadlineLevel(const TaskInfo& task, double colourSpan);
+std::int32_t deadlineLevel(const TaskInfo& task, double colourSpan, std::uint64_t now);
 
 }  // namespace qv

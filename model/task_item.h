@@ -1,7 +1,6 @@
 #pragma once
-// A task as a list holds it: its data, the list it belongs to and, on Windows, its row.
-
-#include <memory>
+// A task as a list holds it: its data and the list it belongs to. The list's window shows it
+// in a row only while it is in view.
 
 #include "model/task.h"
 #include "model/window_seam.h"
@@ -17,17 +16,10 @@ class TaskItem {
   TaskInfo task;
 
   CGenWindow& owner() const { return *owner_; }
-  TaskRow* row() const { return row_.get(); }
-  void AttachRow(std::unique_ptr<TaskRow> row) { row_ = std::move(row); }
-  // Moves the item's controls with it into another list.
-  void Adopt(CGenWindow& newOwner) {
-    owner_ = &newOwner;
-    if (row_) row_->Adopt(newOwner);
-  }
+  void Adopt(CGenWindow& newOwner) { owner_ = &newOwner; }
 
  private:
   CGenWindow* owner_;
-  std::unique_ptr<TaskRow> row_;
 };
 
 }  // namespace qv

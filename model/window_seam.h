@@ -11,7 +11,6 @@
 namespace qv {
 
 class CGenWindow;
-class TaskItem;
 
 // Position and size relative to the MDI client.
 struct WindowRect {
@@ -28,15 +27,6 @@ struct WindowRect {
 inline constexpr std::size_t kTitleReadLimit = 512;
 std::u16string ReadTitleWithLimit(std::u16string_view title);
 
-// The controls that show one task: nothing headless, a row of buttons on Windows. Destroying
-// it releases them.
-class TaskRow {
- public:
-  virtual ~TaskRow() = default;
-  // The task now belongs to another list window: move the controls there and fit them to it.
-  virtual void Adopt(CGenWindow& newOwner) = 0;
-};
-
 // The window of one list. Destroying the view destroys the window.
 class ListWindowView {
  public:
@@ -50,9 +40,8 @@ class ListWindowView {
   virtual void SetTitle(const std::u16string& title) = 0;
   virtual WindowRect Rect() const = 0;
   virtual void Show(bool show) = 0;
-  // The controls of a row for a task of this list (a log row in a log list).
-  virtual std::unique_ptr<TaskRow> CreateRow(TaskItem& item, bool logRow) = 0;
-  // The rows were added, removed or reordered: lay them out again.
+  // The tasks were added, removed or reordered: lay the rows in view out again. No row may
+  // show a task that has left the list once this returns.
   virtual void TasksChanged() = 0;
 };
 

@@ -116,12 +116,18 @@ HICON LoadRowIcon(HINSTANCE instance, int id) {
       LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, kRowIconSize, kRowIconSize, 0));
 }
 
+HFONT CreateRowFont() {
+  return CreateFontW(15, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS,
+                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH, L"blb");
+}
+
 }  // namespace
 
 FrameWindow::FrameWindow(HINSTANCE instance)
     : instance_(instance),
       checkIcon_(LoadRowIcon(instance, IDI_CHECK)),
-      crossIcon_(LoadRowIcon(instance, IDI_CROSS)) {}
+      crossIcon_(LoadRowIcon(instance, IDI_CROSS)),
+      rowFont_(CreateRowFont()) {}
 
 FrameWindow::~FrameWindow() = default;
 
@@ -168,11 +174,12 @@ void FrameWindow::CreateStatusBar() {
 }
 
 void FrameWindow::RefreshTaskWindows() {
+  const std::uint64_t now = LocalNowTicks();
   bool overdue = false;
   for (const auto& entry : workspace_.ListWindows) {
     if (!entry->window) continue;
-    if (UpdateColourSpan(*entry->window)) overdue = true;
-    Win32View(*entry->window).RefreshTasks();
+    if (UpdateColourSpan(*entry->window, now)) overdue = true;
+    Win32View(*entry->window).RefreshTasks(now);
   }
   if (overdue && !pulse_.Running()) pulse_.Start();
   if (!overdue && pulse_.Running()) pulse_.Stop();

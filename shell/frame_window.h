@@ -74,6 +74,7 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   Workspace& TheWorkspace() override { return workspace_; }
   HICON CheckIcon() const override { return checkIcon_.get(); }
   HICON CrossIcon() const override { return crossIcon_.get(); }
+  HFONT RowFont() const override { return rowFont_.get(); }
   std::u16string ReportFolder() const override { return reportFolder_; }
 
  private:
@@ -129,6 +130,7 @@ class FrameWindow : public win32::WindowBase, public WorkspaceHost, public ListW
   std::u16string reportFolder_;
   win32::IconHandle checkIcon_;
   win32::IconHandle crossIcon_;
+  win32::FontHandle rowFont_;
   bool savedAtExit_ = false;
   PulseWorker pulse_;
   TrayIcon tray_;

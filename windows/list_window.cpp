@@ -112,7 +112,10 @@ bool ListWindow::RegisterClassFor(HINSTANCE instance, bool log) {
 
 ListWindow::ListWindow(ListWindowHost& host, CGenWindow& list) : host_(host), list_(list) {}
 
+// The rows take their tools out of the tooltip before it goes.
 ListWindow::~ListWindow() {
+  rows_.clear();
+  tooltip_.reset();
   Destroy();
 }
 
@@ -130,6 +133,10 @@ bool ListWindow::Create(const std::u16string& title, const WindowRect& rect) {
   pane_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0,
                           0, hwnd(), nullptr, host_.Instance(), nullptr);
   SetWindowSubclass(pane_, PaneProc, kPaneSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  tooltip_.reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, pane_,
+                                 nullptr, host_.Instance(), nullptr));
+  shown_ = (GetWindowLongW(hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
   RecordRestoreRect();
   return true;
 }
@@ -206,17 +213,6 @@ void ListWindow::Show(bool show) {
   ShowWindow(hwnd(), show ? SW_SHOW : SW_HIDE);
 }
 
-// A row the system refuses to make leaves its task without controls: the task stays in the
-// list, is saved and reported, and the window says so once.
-std::unique_ptr<TaskRow> ListWindow::CreateRow(TaskItem& item, bool logRow) {
-  std::unique_ptr<TaskRowWindow> row = TaskRowWindow::Create(item, *this, logRow);
-  if (!row && !rowFailureShown_) {
-    rowFailureShown_ = true;
-    host_.TheWorkspace().host.ShowError(win32::FromWide(kRowFailureMessage));
-  }
-  return row;
-}
-
 void ListWindow::TasksChanged() {
   LayoutTasks();
   RefreshTasks();
@@ -268,27 +264,62 @@ int ListWindow::ScrollPosition() const {
   return info.nPos;
 }
 
+bool ListWindow::ShowsRows() const {
+  return pane_ && shown_ && !IsIconic(hwnd());
+}
+
+TaskRowWindow& ListWindow::RowAt(std::size_t index) const {
+  return *rows_[index % rows_.size()];
+}
+
+std::vector<TaskRowWindow*> ListWindow::Rows() const {
+  std::vector<TaskRowWindow*> rows;
+  for (std::size_t k = firstRow_; k < firstRow_ + rows_.size(); ++k) rows.push_back(&RowAt(k));
+  return rows;
+}
+
+// As many rows as can meet the pane at any scroll position, so that scrolling only moves them
+// and points the one that leaves at the task that comes into view. A row the system refuses to
+// make leaves its task without controls: the task stays in the list, is saved and reported,
+// and the window says so once.
 void ListWindow::PositionTasks() {
   RECT pane{};
-  GetClientRect(pane_, &pane);
+  if (pane_) GetClientRect(pane_, &pane);
+  const std::size_t count = list_.tasks.size();
+  const std::size_t fits =
+      static_cast<std::size_t>((pane.bottom + kRowHeight - 1) / kRowHeight) + 1;
+  const std::size_t wanted = ShowsRows() ? std::min(count, fits) : 0;
+  if (rows_.size() > wanted) rows_.resize(wanted);
+  bool refused = false;
+  while (rows_.size() < wanted && !refused) {
+    std::unique_ptr<TaskRowWindow> row = TaskRowWindow::Create(*this);
+    refused = !row;
+    if (row) rows_.push_back(std::move(row));
+  }
   const int position = ScrollPosition();
-  int k = 0;
-  for (const auto& item : list_.tasks) {
-    auto* row = static_cast<TaskRowWindow*>(item->row());
-    if (!row) continue;
-    const int top = kRowHeight * k - position;
-    row->Place(RECT{0, top, pane.right, top + kRowHeight});
-    ++k;
+  const std::size_t first = static_cast<std::size_t>(position / kRowHeight);
+  firstRow_ = std::min(first, count - rows_.size());
+  for (std::size_t k = firstRow_; k < firstRow_ + rows_.size(); ++k) {
+    TaskRowWindow& row = RowAt(k);
+    row.Point(*list_.tasks[k]);
+    const int top = kRowHeight * static_cast<int>(k) - position;
+    row.Place(RECT{0, top, pane.right, top + kRowHeight});
+  }
+  if (refused && !rowFailureShown_) {
+    rowFailureShown_ = true;
+    host_.TheWorkspace().host.ShowError(win32::FromWide(kRowFailureMessage));
   }
 }
 
 void ListWindow::RefreshTasks() {
+  RefreshTasks(LocalNowTicks());
+}
+
+void ListWindow::RefreshTasks(std::uint64_t now) {
   bool anyBlinking = false;
-  for (const auto& item : list_.tasks) {
-    auto* row = static_cast<TaskRowWindow*>(item->row());
-    if (!row) continue;
-    row->UpdateBlink(TimeUntil(item->task.deadline));
-    row->Refresh();
+  for (TaskRowWindow* row : Rows()) {
+    row->UpdateBlink(TimeUntil(row->item().task.deadline, now));
+    row->Refresh(now);
     anyBlinking = anyBlinking || row->blinking();
   }
   UpdateBlinkTimer(anyBlinking);
@@ -308,6 +339,7 @@ void ListWindow::UpdateBlinkTimer(bool anyBlinking) {
 // draws on the check buttons: under Wine each copy and each device context costs far more
 // than the tint itself.
 void ListWindow::OnBlinkTimer() {
+  const std::uint64_t now = LocalNowTicks();
   bool anyBlinking = false;
   HDC dc = nullptr;
   RECT run{};
@@ -324,11 +356,10 @@ void ListWindow::OnBlinkTimer() {
     }
     run = {};
   };
-  for (const auto& item : list_.tasks) {
-    auto* row = static_cast<TaskRowWindow*>(item->row());
-    if (!row || !row->blinking()) continue;
+  for (TaskRowWindow* row : Rows()) {
+    if (!row->blinking()) continue;
     anyBlinking = true;
-    if (!row->NeedsBlink()) {
+    if (!row->NeedsBlink(now)) {
       flush();
       continue;
     }
@@ -341,7 +372,7 @@ void ListWindow::OnBlinkTimer() {
         static_cast<std::size_t>(run.right - run.left) * (run.bottom - run.top);
     blinkImage_.resize(offset + static_cast<std::size_t>(place.right - place.left) *
                                     (place.bottom - place.top));
-    if (row->TintBlink(blinkImage_.data() + offset)) {
+    if (row->TintBlink(blinkImage_.data() + offset, now)) {
       run.bottom = place.bottom;
     } else {
       blinkImage_.resize(offset);
@@ -350,7 +381,7 @@ void ListWindow::OnBlinkTimer() {
   }
   flush();
   if (dc) ReleaseDC(pane_, dc);
-  // Rows that moved to another list take their blink with them.
+  // Rows pointed at other tasks may have stopped blinking.
   if (!anyBlinking) UpdateBlinkTimer(false);
 }
 
@@ -376,6 +407,7 @@ void ListWindow::ScaleRestoreRect(double sx, double sy) {
 LRESULT ListWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SIZE: return OnSize(msg, wParam, lParam);
+    case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(msg, wParam, lParam);
     case WM_SIZING: return OnSizingOrMoving(msg, wParam, lParam);
     case WM_MOVING: return OnSizingOrMoving(msg, wParam, lParam);
     case WM_CLOSE: return OnClose();
@@ -415,8 +447,22 @@ LRESULT ListWindow::OnSize(UINT msg, WPARAM wParam, LPARAM lParam) {
     InvalidateRect(hwnd(), nullptr, FALSE);
     UpdateWindow(hwnd());
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_NOERASE);
+  } else if (minimized_) {
+    PositionTasks();
   }
   return DefaultHandling(msg, wParam, lParam);
+}
+
+// Shown, the window makes the rows in view; hidden, it releases them.
+LRESULT ListWindow::OnWindowPosChanged(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = DefaultHandling(msg, wParam, lParam);
+  const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
+  if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
+    shown_ = (flags & SWP_SHOWWINDOW) != 0;
+    PositionTasks();
+    RefreshTasks();
+  }
+  return result;
 }
 
 LRESULT ListWindow::OnSizingOrMoving(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -447,7 +493,9 @@ LRESULT ListWindow::OnVScroll(WPARAM wParam, LPARAM lParam) {
     case SB_LINEDOWN: position += 1; break;
     case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
     case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
-    case SB_THUMBTRACK: position = info.nTrackPos; break;
+    // The message's own position has 16 bits; the control's has 32.
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: position = info.nTrackPos; break;
   }
   SetScrollPosition(scrollBar_, position);
   PositionTasks();
@@ -563,6 +611,7 @@ LRESULT CALLBACK ListWindow::PaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM
     case WM_PAINT: return window->OnPanePaint();
     case WM_TIMER: window->OnBlinkTimer(); return 0;
     case WM_COMMAND: return window->OnPaneCommand(wParam, lParam);
+    case WM_NOTIFY: return window->OnPaneNotify(wParam, lParam);
     case WM_NCDESTROY: RemoveWindowSubclass(pane, PaneProc, kPaneSubclassId); break;
   }
   return DefSubclassProc(pane, msg, wParam, lParam);
@@ -601,6 +650,17 @@ LRESULT ListWindow::OnPaneCommand(WPARAM wParam, LPARAM lParam) {
     CrossButtonPressed(ws, item);
   }
   return 0;
+}
+
+LRESULT ListWindow::OnPaneNotify(WPARAM wParam, LPARAM lParam) {
+  auto& header = *reinterpret_cast<NMHDR*>(lParam);
+  if (header.code == TTN_GETDISPINFOW && header.hwndFrom == tooltip_.get()) {
+    if (TaskRowWindow* row = TaskRowWindow::FromButton(reinterpret_cast<HWND>(header.idFrom))) {
+      row->HandOutTooltip(header);
+      return 0;
+    }
+  }
+  return DefSubclassProc(pane_, WM_NOTIFY, wParam, lParam);
 }
 
 ListWindow* ListWindow::FromWindow(HWND window) {

@@ -16,6 +16,8 @@
 
 namespace qv {
 
+class TaskRowWindow;
+
 // What a list window needs from the frame around it.
 class ListWindowHost {
  public:
@@ -28,6 +30,8 @@ class ListWindowHost {
   // The icons of every row's check and cross buttons; either may be null.
   virtual HICON CheckIcon() const = 0;
   virtual HICON CrossIcon() const = 0;
+  // The font of every row's name.
+  virtual HFONT RowFont() const = 0;
   // Where the toolbar's reports are written.
   virtual std::u16string ReportFolder() const = 0;
 
@@ -58,14 +62,16 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   void SetTitle(const std::u16string& title) override;
   WindowRect Rect() const override;
   void Show(bool show) override;
-  std::unique_ptr<TaskRow> CreateRow(TaskItem& item, bool logRow) override;
   void TasksChanged() override;
 
-  // Sizes the pane and the scroll bar to the window and places every row; PositionTasks only
-  // places the rows for the scroll position.
+  // Sizes the pane and the scroll bar to the window and places the rows; PositionTasks only
+  // places them for the scroll position. Rows are made for the tasks in view and released for
+  // the rest: a hidden or minimized window has none.
   void LayoutTasks();
   void PositionTasks();
-  // Every row's name, blink timer and buttons, shown and repainted.
+  // The name, blink and buttons of every row in view, shown and repainted; now is
+  // LocalNowTicks, read once for the pass.
+  void RefreshTasks(std::uint64_t now);
   void RefreshTasks();
 
   void RecordRestoreRect();
@@ -79,6 +85,10 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   HWND pane() const { return pane_; }
   HWND toolbar() const { return toolbar_; }
   HWND scrollBar() const { return scrollBar_; }
+  // The one tooltip of every row's buttons.
+  HWND tooltip() const { return tooltip_.get(); }
+  // The rows in view, top to bottom.
+  std::vector<TaskRowWindow*> Rows() const;
   CGenWindow& list() const { return list_; }
   ListWindowHost& host() const { return host_; }
 
@@ -91,6 +101,7 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   LRESULT OnSize(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnWindowPosChanged(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnSizingOrMoving(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnClose();
   LRESULT OnMdiActivate();
@@ -109,6 +120,9 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   void OnTextReport();
   void OnHtmlReport();
   int ScrollPosition() const;
+  bool ShowsRows() const;
+  // The row of the task at this index, which must be in view.
+  TaskRowWindow& RowAt(std::size_t index) const;
 
   static LRESULT CALLBACK PaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR window);
@@ -117,12 +131,20 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   void UpdateBlinkTimer(bool anyBlinking);
   void OnBlinkTimer();
   LRESULT OnPaneCommand(WPARAM wParam, LPARAM lParam);
+  LRESULT OnPaneNotify(WPARAM wParam, LPARAM lParam);
 
   ListWindowHost& host_;
   CGenWindow& list_;
   HWND toolbar_ = nullptr;  // children: they go with the window
   HWND scrollBar_ = nullptr;
   HWND pane_ = nullptr;
+  win32::WindowHandle tooltip_;  // a popup: not destroyed with the window
+  // The row of the task at index k in view is rows_[k % rows_.size()], so that scrolling
+  // leaves each task in its row; the rows in view start at firstRow_.
+  std::vector<std::unique_ptr<TaskRowWindow>> rows_;
+  std::size_t firstRow_ = 0;
+  // Shown or hidden by ShowWindow; unlike WS_VISIBLE, which WM_SETREDRAW also clears.
+  bool shown_ = false;
   win32::ImageListHandle images_;
   bool rowFailureShown_ = false;
   bool blinkTimer_ = false;

@@ -26,30 +26,23 @@ std::array<wchar_t, kTooltipBufferChars> tooltipBuffer;
 
 int controlsLeft = -1;  // below 0: no limit
 
-HWND MakeControl(const wchar_t* className, DWORD exStyle, DWORD style, HWND parent,
-                 HWND owner = nullptr) {
+HWND MakeControl(DWORD style, HWND pane) {
   if (controlsLeft == 0) return nullptr;
   if (controlsLeft > 0) --controlsLeft;
-  const bool popup = (style & WS_POPUP) != 0;
-  return CreateWindowExW(
-      exStyle, className, L"", style, popup ? CW_USEDEFAULT : 0, popup ? CW_USEDEFAULT : 0,
-      popup ? CW_USEDEFAULT : 0, popup ? CW_USEDEFAULT : 0, popup ? owner : parent, nullptr,
-      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+  return CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | style, 0, 0, 0, 0, pane, nullptr,
+                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(pane, GWLP_HINSTANCE)),
+                         nullptr);
 }
 
-// The tip of a tool button: its text is asked for each time it shows.
-win32::WindowHandle MakeTooltip(HWND button) {
-  win32::WindowHandle tip(
-      MakeControl(TOOLTIPS_CLASSW, 0, WS_POPUP | TTS_ALWAYSTIP, button, button));
-  if (!tip) return tip;
+// A tool of the pane's tooltip for a button: its text is asked of the pane each time it shows.
+TOOLINFOW ButtonTool(HWND pane, HWND button) {
   TOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
   tool.uFlags = TTF_IDISHWND | TTF_CENTERTIP | TTF_SUBCLASS;
-  tool.hwnd = button;
+  tool.hwnd = pane;
   tool.uId = reinterpret_cast<UINT_PTR>(button);
   tool.lpszText = LPSTR_TEXTCALLBACKW;
-  SendMessageW(tip.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  return tip;
+  return tool;
 }
 
 void HandOut(NMHDR& header, const std::u16string& text) {
@@ -85,75 +78,53 @@ void TintPureRed(std::uint32_t* pixels, int width, int height, std::int32_t leve
   }
 }
 
-std::unique_ptr<TaskRowWindow> TaskRowWindow::Create(TaskItem& item, ListWindow& owner,
-                                                     bool logRow) {
-  std::unique_ptr<TaskRowWindow> row(new TaskRowWindow(item, owner));
-  const HWND pane = owner.pane();
-  if (!row->MakeMainButton(pane) || (!logRow && !row->MakeCheckButton(pane)) ||
-      !row->MakeCrossButton(pane)) {
-    return nullptr;
+std::unique_ptr<TaskRowWindow> TaskRowWindow::Create(ListWindow& owner) {
+  std::unique_ptr<TaskRowWindow> row(new TaskRowWindow(owner));
+  const HWND main = row->MakeButton(row->main_, 0);
+  if (!main) return nullptr;
+  SendMessageW(main, WM_SETFONT, reinterpret_cast<WPARAM>(owner.host().RowFont()), FALSE);
+  SetWindowSubclass(main, MainProc, kSubclassId, reinterpret_cast<DWORD_PTR>(row.get()));
+  if (!owner.list().IsLog()) {
+    const HWND check = row->MakeButton(row->check_, BS_ICON);
+    if (!check) return nullptr;
+    SetWindowSubclass(check, CheckProc, kSubclassId, reinterpret_cast<DWORD_PTR>(row.get()));
+    SendMessageW(check, BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(owner.host().CheckIcon()));
+  }
+  const HWND cross = row->MakeButton(row->cross_, BS_ICON);
+  if (!cross) return nullptr;
+  SendMessageW(cross, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(owner.host().CrossIcon()));
+  for (HWND button : {main, row->check_.get()}) {
+    if (!button) continue;
+    TOOLINFOW tool = ButtonTool(owner.pane(), button);
+    SendMessageW(owner.tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   return row;
 }
 
 TaskRowWindow::~TaskRowWindow() {
-  StopBlink();
-  mainTip_.reset();
-  checkTip_.reset();
+  for (HWND button : {main_.get(), check_.get()}) {
+    if (!button) continue;
+    TOOLINFOW tool = ButtonTool(owner_.pane(), button);
+    SendMessageW(owner_.tooltip(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   main_.reset();
   check_.reset();
   cross_.reset();
 }
 
-bool TaskRowWindow::MakeMainButton(HWND pane) {
-  main_.reset(MakeControl(L"BUTTON", 0, WS_CHILD, pane));
-  if (!main_) return false;
-  font_.reset(CreateFontW(15, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                          VARIABLE_PITCH, L"blb"));
-  SendMessageW(main_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  SetWindowLongPtrW(main_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowSubclass(main_.get(), MainProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  mainTip_ = MakeTooltip(main_.get());
-  return static_cast<bool>(mainTip_);
+HWND TaskRowWindow::MakeButton(win32::WindowHandle& button, DWORD style) {
+  button.reset(MakeControl(style, owner_.pane()));
+  if (button) SetWindowLongPtrW(button.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return button.get();
 }
 
-bool TaskRowWindow::MakeCheckButton(HWND pane) {
-  check_.reset(MakeControl(L"BUTTON", 0, WS_CHILD | BS_ICON, pane));
-  if (!check_) return false;
-  SetWindowLongPtrW(check_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowSubclass(check_.get(), CheckProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  SendMessageW(check_.get(), BM_SETIMAGE, IMAGE_ICON,
-               reinterpret_cast<LPARAM>(owner_->host().CheckIcon()));
-  checkTip_ = MakeTooltip(check_.get());
-  return static_cast<bool>(checkTip_);
-}
-
-bool TaskRowWindow::MakeCrossButton(HWND pane) {
-  cross_.reset(MakeControl(L"BUTTON", 0, WS_CHILD | BS_ICON, pane));
-  if (!cross_) return false;
-  SetWindowLongPtrW(cross_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SendMessageW(cross_.get(), BM_SETIMAGE, IMAGE_ICON,
-               reinterpret_cast<LPARAM>(owner_->host().CrossIcon()));
-  return true;
-}
-
-// A check button made for a task dragged in from a log window gets its tooltip too, so that
-// every row of a task window behaves alike.
-void TaskRowWindow::Adopt(CGenWindow& newOwner) {
-  owner_ = &Win32View(newOwner);
-  const HWND pane = owner_->pane();
-  if (!pane) return;
-  if (!check_ && !newOwner.IsLog()) {
-    MakeCheckButton(pane);
-  } else if (check_ && newOwner.IsLog()) {
-    StopBlink();
-    checkTip_.reset();
-    check_.reset();
-  }
-  for (HWND button : {main_.get(), cross_.get(), check_.get()}) {
-    if (button) SetParent(button, pane);
-  }
+// A slot pointed at another task draws its check mark afresh.
+void TaskRowWindow::Point(TaskItem& item) {
+  if (item_ == &item) return;
+  item_ = &item;
+  StopBlink();
+  paintedLevel_ = -1;
 }
 
 void TaskRowWindow::Place(const RECT& row) {
@@ -168,11 +139,15 @@ void TaskRowWindow::Place(const RECT& row) {
   SetWindowPos(cross_.get(), nullptr, row.right - row.left - kSquare, row.top, kSquare, height, 0);
 }
 
-// This runs every second for every row, so only what has changed is drawn again: the name
-// when it is another (setting a text repaints the button), the check mark when its tint has
-// moved. Any other change of a button (hover, press, focus) invalidates it by itself.
-void TaskRowWindow::Refresh() {
-  const std::u16string name = item_.task.name.value_or(u"");
+std::int32_t TaskRowWindow::Level(std::uint64_t now) const {
+  return deadlineLevel(item_->task, owner_.list().colourSpan, now);
+}
+
+// This runs every second for every row in view, so only what has changed is drawn again: the
+// name when it is another (setting a text repaints the button), the check mark when its tint
+// has moved. Any other change of a button (hover, press, focus) invalidates it by itself.
+void TaskRowWindow::Refresh(std::uint64_t now) {
+  const std::u16string& name = item_->task.name ? *item_->task.name : std::u16string();
   if (!nameShown_ || name != shownName_) {
     win32::SetText(main_.get(), name);
     shownName_ = name;
@@ -180,9 +155,7 @@ void TaskRowWindow::Refresh() {
   }
   if (check_) {
     ShowWindow(check_.get(), SW_SHOW);
-    if (deadlineLevel(item_.task, item_.owner().colourSpan) != paintedLevel_) {
-      InvalidateRect(check_.get(), nullptr, FALSE);
-    }
+    if (Level(now) != paintedLevel_) InvalidateRect(check_.get(), nullptr, FALSE);
     UpdateWindow(check_.get());
   }
   ShowWindow(main_.get(), SW_SHOW);
@@ -221,18 +194,14 @@ LRESULT CALLBACK TaskRowWindow::MainProc(HWND button, UINT msg, WPARAM wParam, L
     case WM_LBUTTONUP:
       if (captured) return row->OnMainButtonUp(wParam, lParam);
       break;
-    case WM_NOTIFY: {
-      auto& header = *reinterpret_cast<NMHDR*>(lParam);
-      if (header.code == TTN_GETDISPINFOW) return row->OnMainTooltip(header, wParam, lParam);
-      break;
-    }
     case WM_NCDESTROY: RemoveWindowSubclass(button, MainProc, kSubclassId); break;
   }
   return DefSubclassProc(button, msg, wParam, lParam);
 }
 
 // A release over the button itself is a click; over a list window's caption, frame or empty
-// pane it moves the task there, to the end; anywhere else it does nothing.
+// pane it moves the task there, to the end; anywhere else it does nothing. The move may release
+// this row, so nothing of it is touched afterwards.
 LRESULT TaskRowWindow::OnMainButtonUp(WPARAM wParam, LPARAM lParam) {
   const HWND button = main_.get();
   POINT cursor{};
@@ -242,15 +211,17 @@ LRESULT TaskRowWindow::OnMainButtonUp(WPARAM wParam, LPARAM lParam) {
   ReleaseCapture();
   ListWindow* target = ListWindow::FromWindow(under);
   if (!target) return DefSubclassProc(button, WM_LBUTTONUP, wParam, lParam);
-  MoveTaskToList(item_, target->list());
+  MoveTaskToList(*item_, target->list());
   return 0;
 }
 
-LRESULT TaskRowWindow::OnMainTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam) {
-  SendMessageW(header.hwndFrom, TTM_SETMAXTIPWIDTH, 0, kMainTipWidth);
-  SendMessageW(header.hwndFrom, TTM_SETDELAYTIME, TTDT_AUTOPOP, kMainTipShowMs);
-  HandOut(header, TaskTooltipText(item_.task));
-  return DefSubclassProc(main_.get(), WM_NOTIFY, wParam, lParam);
+// The main button's tip is wide and stays long; the check mark's is narrow and keeps the
+// usual timing.
+void TaskRowWindow::HandOutTooltip(NMHDR& header) const {
+  const bool main = header.idFrom == reinterpret_cast<UINT_PTR>(main_.get());
+  SendMessageW(header.hwndFrom, TTM_SETMAXTIPWIDTH, 0, main ? kMainTipWidth : kCheckTipWidth);
+  SendMessageW(header.hwndFrom, TTM_SETDELAYTIME, TTDT_AUTOPOP, main ? kMainTipShowMs : -1);
+  HandOut(header, main ? TaskTooltipText(item_->task) : DeadlineTooltipText(item_->task));
 }
 
 LRESULT CALLBACK TaskRowWindow::CheckProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -259,20 +230,9 @@ LRESULT CALLBACK TaskRowWindow::CheckProc(HWND button, UINT msg, WPARAM wParam, 
   switch (msg) {
     case WM_ERASEBKGND: return 0;
     case WM_PAINT: row->PaintCheck(); return 0;
-    case WM_NOTIFY: {
-      auto& header = *reinterpret_cast<NMHDR*>(lParam);
-      if (header.code == TTN_GETDISPINFOW) return row->OnCheckTooltip(header, wParam, lParam);
-      break;
-    }
     case WM_NCDESTROY: RemoveWindowSubclass(button, CheckProc, kSubclassId); break;
   }
   return DefSubclassProc(button, msg, wParam, lParam);
-}
-
-LRESULT TaskRowWindow::OnCheckTooltip(NMHDR& header, WPARAM wParam, LPARAM lParam) {
-  SendMessageW(header.hwndFrom, TTM_SETMAXTIPWIDTH, 0, kCheckTipWidth);
-  HandOut(header, DeadlineTooltipText(item_.task));
-  return DefSubclassProc(check_.get(), WM_NOTIFY, wParam, lParam);
 }
 
 BITMAPINFO TopDownImage(int width, int height) {
@@ -289,11 +249,11 @@ BITMAPINFO TopDownImage(int width, int height) {
 // Overdue, the level moves every pulse pass. The face itself has not changed since the last
 // paint (any change of the button's own invalidates it), so the kept face is tinted afresh and
 // copied straight to the screen, without painting the button again.
-bool TaskRowWindow::NeedsBlink() const {
-  return blinking_ && deadlineLevel(item_.task, item_.owner().colourSpan) != paintedLevel_;
+bool TaskRowWindow::NeedsBlink(std::uint64_t now) const {
+  return blinking_ && Level(now) != paintedLevel_;
 }
 
-bool TaskRowWindow::TintBlink(std::uint32_t* out) {
+bool TaskRowWindow::TintBlink(std::uint32_t* out, std::uint64_t now) {
   const int width = checkRect_.right - checkRect_.left;
   const int height = checkRect_.bottom - checkRect_.top;
   if (face_.empty() || width != faceWidth_ || height != faceHeight_) {
@@ -301,7 +261,7 @@ bool TaskRowWindow::TintBlink(std::uint32_t* out) {
     UpdateWindow(check_.get());
     return false;
   }
-  paintedLevel_ = deadlineLevel(item_.task, item_.owner().colourSpan);
+  paintedLevel_ = Level(now);
   std::copy(face_.begin(), face_.end(), out);
   TintPureRed(out, faceWidth_, faceHeight_, paintedLevel_);
   return true;
@@ -333,7 +293,7 @@ void TaskRowWindow::PaintCheck() {
     faceWidth_ = width;
     faceHeight_ = height;
   }
-  paintedLevel_ = deadlineLevel(item_.task, item_.owner().colourSpan);
+  paintedLevel_ = Level(LocalNowTicks());
   TintPureRed(pixels, width, height, paintedLevel_);
   BitBlt(paint.get(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
 }

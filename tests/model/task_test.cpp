@@ -34,23 +34,23 @@ TEST(DeadlineLevel, ScalesTheTimeLeftByTheListsSpanAndAnUnsetTimeIsOverdue) {
   const ScopedTestClock clock(test::kNow);
   constexpr double kTicksPerMs = 10'000;
   const double tenHours = 10 * kHourMs * kTicksPerMs;
+  const std::uint64_t now = LocalNowTicks();
   TaskInfo task;
   task.deadline = NowPlusMs(5 * kHourMs);
-  EXPECT_EQ(deadlineLevel(task, tenHours), 255);
-  EXPECT_EQ(deadlineLevel(task, 5 * kHourMs * kTicksPerMs), 510);  // the task that sets the span
-  EXPECT_EQ(deadlineLevel(task, 0.0), 510);
+  EXPECT_EQ(deadlineLevel(task, tenHours, now), 255);
+  EXPECT_EQ(deadlineLevel(task, 5 * kHourMs * kTicksPerMs, now),
+            510);  // the task that sets the span
+  EXPECT_EQ(deadlineLevel(task, 0.0, now), 510);
   task.deadline = NowPlusMs(1);
-  EXPECT_EQ(deadlineLevel(task, 1020 * kTicksPerMs), 1);  // 0.5 rounds away from zero
+  EXPECT_EQ(deadlineLevel(task, 1020 * kTicksPerMs, now), 1);  // 0.5 rounds away from zero
   task.deadline = test::kNow;
-  EXPECT_EQ(deadlineLevel(task, tenHours), 0);
+  EXPECT_EQ(deadlineLevel(task, tenHours, now), 0);
 
   // An unset or invalid time is the earliest time there is.
-  FILETIME now{};
-  ASSERT_TRUE(SystemTimeToFileTime(test::kNow, now));
-  EXPECT_EQ(TimeUntil(test::Local(2027, 2, 30)), -static_cast<double>(FileTimeToU64(now)));
+  EXPECT_EQ(TimeUntil(test::Local(2027, 2, 30)), -static_cast<double>(now));
   EXPECT_EQ(TimeUntil(NowPlusMs(1500)), 15'000'000.0);
   OverduePulse = 95;
-  EXPECT_EQ(deadlineLevel(TaskInfo{}, 0.0), 95);
+  EXPECT_EQ(deadlineLevel(TaskInfo{}, 0.0, now), 95);
   OverduePulse = kPulseStart;
 }
 

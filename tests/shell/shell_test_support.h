@@ -8,8 +8,11 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -153,15 +156,58 @@ inline std::vector<COLORREF> OnScreen(HWND window) {
   return pixels;
 }
 
+// The row in view that shows the task; a test that asks for one out of view fails.
 inline TaskRowWindow& Row(const TaskItem& item) {
-  return *static_cast<TaskRowWindow*>(item.row());
+  for (TaskRowWindow* row : Win32View(item.owner()).Rows()) {
+    if (&row->item() == &item) return *row;
+  }
+  throw std::runtime_error("no row in view shows the task");
 }
 
-// The names the list's rows show, in their order.
+// The names the list's rows in view show, top to bottom.
 inline std::vector<std::u16string> Shown(const CGenWindow& list) {
   std::vector<std::u16string> names;
-  for (const auto& item : list.tasks) names.push_back(win32::WindowText(Row(*item).mainButton()));
+  for (TaskRowWindow* row : Win32View(list).Rows()) {
+    names.push_back(win32::WindowText(row->mainButton()));
+  }
   return names;
+}
+
+// The rows in view are where the scroll position puts them: task k at 30 k less the position,
+// with its name; every task that meets the pane has one; and at the end of the range the last
+// row ends one pixel above the pane's edge.
+inline void ExpectRowsInView(const CGenWindow& list) {
+  constexpr int kRow = 30;
+  const ListWindow& view = Win32View(list);
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  GetScrollInfo(view.scrollBar(), SB_CTL, &info);
+  const int height = ClientSize(view.pane()).cy;
+  const int count = static_cast<int>(list.tasks.size());
+  std::map<const TaskItem*, int> index;
+  for (int k = 0; k < count; ++k) index[list.tasks[k].get()] = k;
+  std::set<int> shown;
+  for (TaskRowWindow* row : view.Rows()) {
+    const int k = index.at(&row->item());
+    shown.insert(k);
+    EXPECT_EQ(InParent(row->mainButton()).top, kRow * k - info.nPos) << "task " << k;
+    EXPECT_EQ(win32::WindowText(row->mainButton()), list.tasks[k]->task.name.value_or(u""));
+  }
+  for (int k = info.nPos / kRow; k < count && kRow * k < info.nPos + height; ++k)
+    EXPECT_EQ(shown.count(k), 1u) << "no row for task " << k;
+  EXPECT_LE(shown.size(), static_cast<std::size_t>(height / kRow + 2));
+  if (IsWindowVisible(view.scrollBar())) {
+    EXPECT_EQ(kRow * count - (info.nMax - static_cast<int>(info.nPage) + 1), height - 1);
+  } else {
+    EXPECT_EQ(info.nPos, 0);
+  }
+}
+
+// Tasks named by number at the end of the list, laid out once.
+inline void AppendNumbered(CGenWindow& list, int count, const std::u16string& prefix) {
+  for (int i = 0; i < count; ++i) AppendTaskItem(list).task.name = prefix + FormatInt(i);
+  list.view().TasksChanged();
 }
 
 inline TaskItem& AddTask(CGenWindow& list, const std::u16string& name, std::uint32_t priority = 0,

@@ -20,10 +20,13 @@ constexpr SYSTEMTIME kInTenDays{2026, 12, 4, 17, 15, 4, 5, 0};
 constexpr int kRow = 30;
 using Names = std::vector<std::u16string>;
 
+// As the pane's one tooltip asks for a button's text.
 std::u16string AskTooltip(HWND button) {
+  const HWND pane = GetParent(button);
   NMTTDISPINFOW info{};
-  info.hdr = {nullptr, reinterpret_cast<UINT_PTR>(button), static_cast<UINT>(TTN_GETDISPINFOW)};
-  SendMessageW(button, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+  info.hdr = {ListWindow::FromWindow(GetParent(pane))->tooltip(),
+              reinterpret_cast<UINT_PTR>(button), static_cast<UINT>(TTN_GETDISPINFOW)};
+  SendMessageW(pane, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
   return win32::FromWide(info.lpszText);
 }
 
@@ -110,31 +113,56 @@ TEST_F(TaskRows, CheckMarkIsTintedByTimeLeftBlinksWhenOverdueAndTooltipsShowTheT
   OverduePulse.store(pulse);
 }
 
-// The thread's top-level windows, the rows' tooltips among them.
 BOOL CALLBACK CountWindow(HWND, LPARAM count) {
   return ++*reinterpret_cast<int*>(count) > 0;
 }
 
-// A task row is five windows, a log row three; they go with their tasks, deleted, taken out or
-// cleared with the workspace.
-TEST_F(TaskRows, AThousandRowsLeaveNothingBehind) {
+// Rows exist only in view: however many tasks a list has, wherever it is scrolled, a list
+// holds a screenful of rows, each button a tool of its one tooltip; hidden, none; and nothing
+// is left once the workspace is cleared.
+TEST_F(TaskRows, WindowsAndGdiObjectsStayBoundedFromNoTaskToTwentyThousand) {
   Command(IDM_NEW_WORKSPACE);
-  const auto counts = [] {
-    int topLevel = 0;
+  const auto counts = [&] {
+    int topLevel = 0, children = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&topLevel));
+    EnumChildWindows(frame->hwnd(), CountWindow, reinterpret_cast<LPARAM>(&children));
     return std::array{win32::LiveCount(win32::LiveKind::Window),
-                      win32::LiveCount(win32::LiveKind::Gdi), topLevel};
+                      win32::LiveCount(win32::LiveKind::Gdi), topLevel, children};
   };
   const auto empty = counts();
   Workspace& ws = frame->workspace();
-  CGenWindow& tasks = *AddListWindow(ws, static_cast<std::uint32_t>(ListType::Task), u"T")->window;
-  CGenWindow& logged = *AddListWindow(ws, static_cast<std::uint32_t>(ListType::Log), u"L")->window;
+  std::array lists{
+      AddListWindow(ws, static_cast<std::uint32_t>(ListType::Task), u"T")->window.get(),
+      AddListWindow(ws, static_cast<std::uint32_t>(ListType::Log), u"L")->window.get()};
+  for (CGenWindow* list : lists) list->view().Show(true);
   const auto bare = counts();
-  RemoveTask(logged, AppendTaskItem(logged), false);
-  RemoveTask(tasks, AppendTaskItem(tasks), true);
-  EXPECT_EQ(counts(), bare);
-  for (int i = 0; i < 1000; ++i) AppendTaskItem(i % 2 ? tasks : logged);
-  ASSERT_EQ(counts()[0], bare[0] + 500 * (5 + 3));
+  auto most = bare;
+  const auto note = [&] {
+    const auto now = counts();
+    for (std::size_t i = 0; i < now.size(); ++i) most[i] = std::max(most[i], now[i]);
+  };
+  for (int grown : {1, 100, 19'899}) {
+    for (CGenWindow* list : lists) AppendNumbered(*list, grown, u"");
+    note();
+  }
+  for (CGenWindow* list : lists) {
+    const HWND bar = Win32View(*list).scrollBar();
+    for (int position = 0; position < 600'000; position += 9'973) {
+      SetScrollPos(bar, SB_CTL, position, FALSE);
+      SendMessageW(GetParent(bar), WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(bar));
+      note();
+    }
+    const auto tools = SendMessageW(Win32View(*list).tooltip(), TTM_GETTOOLCOUNT, 0, 0);
+    EXPECT_EQ(tools,
+              static_cast<LRESULT>((list->IsLog() ? 1 : 2) * Win32View(*list).Rows().size()));
+  }
+  // A task row is three windows, a log row two; a pane of 300 pixels meets 12 rows at most.
+  EXPECT_LE(most[0] - bare[0], 12 * (3 + 2));
+  EXPECT_EQ(std::tuple(most[1], most[2]), std::tuple(bare[1], bare[2])) << "GDI, top-level";
+  lists[0]->view().Show(false);
+  EXPECT_TRUE(Win32View(*lists[0]).Rows().empty());
+  lists[0]->view().Show(true);
+  ExpectRowsInView(*lists[0]);
   ClearWorkspace(ws);
   EXPECT_EQ(counts(), empty);
 }
@@ -153,29 +181,56 @@ void Drag(const TaskItem& item, HWND over, POINT to) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-// Into a log window the check mark goes with its tooltip and blink; back in a task window it
-// comes again, beside the name.
+// In a log window the task's row has no check mark; back in a task window it has, beside the
+// name, blinking.
 TEST_F(TaskRows, DragOntoACaptionOrEmptyPaneMovesTheTaskThereWithOrWithoutItsCheckMark) {
   TaskItem& a = AddTask(Hot(), u"a", 0, kHourAgo);
   AddTask(Hot(), u"b");
   Drag(a, Row(AddTask(Log(), u"logged")).mainButton(), {5, 5});
   EXPECT_EQ(Shown(Hot()), (Names{u"a", u"b"})) << "a drop on another row moved the task";
 
-  const int windows = win32::LiveCount(win32::LiveKind::Window);
   Drag(a, ListHwnd(1), {100, -5});  // the caption
   EXPECT_EQ(Shown(Log()), (Names{u"logged", u"a"}));
-  EXPECT_EQ(win32::LiveCount(win32::LiveKind::Window), windows - 2) << "check mark or tooltip kept";
+  EXPECT_EQ(Row(a).checkButton(), nullptr);
   const RECT inLog = InParent(Row(a).mainButton());
   EXPECT_EQ(std::tuple(GetParent(Row(a).mainButton()), inLog.left, Row(a).blinking()),
             std::tuple(Pane(Log()), 0L, false));
 
   Drag(a, Pane(Hot()), {100, ClientSize(Pane(Hot())).cy - 3});
   EXPECT_EQ(Shown(Hot()), (Names{u"b", u"a"}));
-  EXPECT_EQ(win32::LiveCount(win32::LiveKind::Window), windows);
   ASSERT_TRUE(Row(a).checkButton() && IsWindowVisible(Row(a).checkButton()) && Row(a).blinking());
   const RECT check = InParent(Row(a).checkButton()), name = InParent(Row(a).mainButton());
   EXPECT_EQ(std::tuple(check.left, check.top, check.right, check.bottom, name.left),
             std::tuple(0L, kRow, kRow, 2L * kRow, kRow));
+}
+
+// Long lists scrolled into their middle: solving the task in the last row in view, deleting
+// the last task of a log scrolled to its end and dragging between the two leave each list's
+// rows where its scroll position puts them.
+TEST_F(TaskRows, LongListsKeepTheirRowsInViewThroughSolvingDeletingAndDragging) {
+  AppendNumbered(Hot(), 3000, u"Hot ");
+  AppendNumbered(Log(), 3000, u"Log ");
+  const auto scrollTo = [&](const CGenWindow& list, int position) {
+    const HWND bar = Win32View(list).scrollBar();
+    SetScrollPos(bar, SB_CTL, position, FALSE);
+    SendMessageW(GetParent(bar), WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(bar));
+  };
+  scrollTo(Hot(), 40'015);
+  SendMessageW(Win32View(Hot()).Rows().back()->checkButton(), BM_CLICK, 0, 0);
+  ExpectRowsInView(Hot());
+  EXPECT_EQ(Log().tasks.back()->task.state, static_cast<std::uint32_t>(TaskState::Solved));
+
+  scrollTo(Log(), 1'000'000);
+  const std::size_t logged = Log().tasks.size();
+  SendMessageW(Win32View(Log()).Rows().back()->crossButton(), BM_CLICK, 0, 0);
+  EXPECT_EQ(Log().tasks.size(), logged - 1);
+  ExpectRowsInView(Log());
+
+  const TaskItem& moved = Win32View(Hot()).Rows()[2]->item();
+  Drag(moved, ListHwnd(1), {100, -5});
+  EXPECT_EQ(Log().tasks.back().get(), &moved);
+  ExpectRowsInView(Hot());
+  ExpectRowsInView(Log());
 }
 
 }  // namespace
