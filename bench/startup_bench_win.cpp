@@ -29,7 +29,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -396,22 +395,15 @@ ScrollSample ScrollMs(FrameWindow& frame) {
 }
 
 struct RunSample {
-  bool asWritten = false;
+  bool succeeded = false;  // every list shown as written, and the save done
   StartSample start;
   double refreshMs = 0;
   ScrollSample scroll;
-  double saveMs = 0;  // the workspace file written, as the exit writes it
-  double exitMs = 0;  // the frame destroyed (the save at exit included) and deleted
+  double saveMs = 0;   // the workspace file written, as the exit writes it
+  double exitMs = 0;   // the frame destroyed (the save at exit included) and deleted
   double startMb = 0;  // private memory the start added, once quiet
   Census census;       // the most windows held, once quiet or after the scrolling
 };
-
-// The save at exit, timed alone; false when it failed.
-bool TimeSave(FrameWindow& frame, const std::u16string& path, RunSample& sample) {
-  XmlError error = XmlError::NoError;
-  sample.saveMs = TimedMs([&] { error = SaveWorkspace(frame.workspace(), path); });
-  return error == XmlError::NoError;
-}
 
 // One life of the program's frame on the prepared documents folder: its start, one refresh,
 // the scrolling, the save and the exit.
@@ -421,14 +413,16 @@ RunSample RunOnce(HINSTANCE instance, const StoragePaths& paths, int tasks, cons
   std::unique_ptr<FrameWindow> frame = StartFrame(instance, paths, sample.start);
   if (!frame) return sample;
   sample.startMb = MemoryNow().privateMb - privateBefore;
-  sample.asWritten = ShownAsWritten(*frame, tasks);
+  const bool asWritten = ShownAsWritten(*frame, tasks);
   const Census quiet = TakeCensus(*frame, before);
   sample.refreshMs = RefreshMs(*frame);
   sample.scroll = ScrollMs(*frame);
   PumpUntilQuiet();
   const Census scrolled = TakeCensus(*frame, before);
   sample.census = scrolled.windows > quiet.windows ? scrolled : quiet;
-  if (!TimeSave(*frame, paths.workspaceFile, sample)) sample.asWritten = false;
+  XmlError saved = XmlError::NoError;
+  sample.saveMs = TimedMs([&] { saved = SaveWorkspace(frame->workspace(), paths.workspaceFile); });
+  sample.succeeded = asWritten && saved == XmlError::NoError;
   sample.exitMs = TimedMs([&] {
     DestroyWindow(frame->hwnd());
     frame.reset();
@@ -492,19 +486,20 @@ void PrintTimes(const std::vector<SizeResult>& results) {
               "quiet", "refresh", "page", "wheel", "save", "exit", "quiet/load", "save/load");
   for (const SizeResult& r : results) {
     std::printf("%7d | %7.1f %7.0f %7.0f | %7.2f %6.2f %6.2f | %7.1f %7.0f | %10.1f %9.2f\n",
-                r.tasks, r.loadMs, r.shownMs, r.quietMs, r.refreshMs, r.pageMs, r.wheelMs,
-                r.saveMs, r.exitMs, r.quietMs / r.loadMs, r.saveMs / r.loadMs);
+                r.tasks, r.loadMs, r.shownMs, r.quietMs, r.refreshMs, r.pageMs, r.wheelMs, r.saveMs,
+                r.exitMs, r.quietMs / r.loadMs, r.saveMs / r.loadMs);
   }
 }
 
 void PrintHoldings(const std::vector<SizeResult>& results) {
-  std::printf("%7s | %7s %8s %7s | %10s | %7s %7s %9s %6s %5s\n", "tasks", "load MB", "start MB",
-              "peak MB", "start/load", "windows", "in rows", "top-level", "GDI", "USER");
+  std::printf("%7s | %7s %8s %7s | %10s | %7s %7s %9s %6s %6s %5s\n", "tasks", "load MB",
+              "start MB", "peak MB", "start/load", "windows", "in rows", "top-level", "owned",
+              "GDI", "USER");
   for (const SizeResult& r : results) {
     const Census& c = r.census;
-    std::printf("%7d | %7.1f %8.1f %7.1f | %10.2f | %7d %7d %9d %6d %5d\n", r.tasks, r.loadMb,
+    std::printf("%7d | %7.1f %8.1f %7.1f | %10.2f | %7d %7d %9d %6d %6d %5d\n", r.tasks, r.loadMb,
                 r.startMb, r.peakMb, r.startMb / r.loadMb, c.windows, c.rowWindows,
-                c.held.topLevelWindows, c.held.gdi, c.held.user);
+                c.held.topLevelWindows, c.held.liveWindows, c.held.gdi, c.held.user);
   }
 }
 
@@ -574,7 +569,7 @@ void PrintTables(int reps, const std::vector<SizeResult>& results, const Held& a
       "first)\n"
       "  windows   EnumChildWindows of the frame and the thread's top-level windows; in rows: "
       "the lists' panes' descendants\n"
-      "  GDI, USER the toolkit's owners (LiveCount)\n\n");
+      "  owned     windows, GDI and USER objects: the toolkit's owners' counts (LiveCount)\n\n");
   PrintHoldings(results);
   std::printf("\n");
   PrintGoals(results.front(), results.back());
@@ -648,7 +643,7 @@ int RunStartupTable(int reps, std::vector<int> taskCounts) {
       ClearFolder(paths.backupFolder);
       loads.push_back(HeadlessLoad(paths.workspaceFile));
       runs.push_back(RunOnce(instance, paths, tasks, before));
-      if (!loads.back().loaded || !runs.back().asWritten) ++failures;
+      if (!loads.back().loaded || !runs.back().succeeded) ++failures;
     }
     results.push_back(Summarise(tasks, loads, runs));
     std::fprintf(stderr, "startup_bench_win: %d tasks done\n", tasks);
