@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
 # The Windows program's benchmarks under Wine, on a virtual display, in a Wine prefix of their
 # own (build/win64/wineprefix-bench, made as the tests' prefix is, so nothing touches $HOME):
-#   startup  the table of bin/startup_bench_win.exe: the frame started in process on 100, 1,000
-#            and 1,900 tasks, against loading the same file headless
-#   cpu      the CPU Quorvane.exe uses while it runs with 20 overdue tasks in one visible list,
-#            against the same 20 tasks none of which is overdue, sampled over 30 s each
+#   startup  the tables of bin/startup_bench_win.exe: the frame started in process on 1,000,
+#            10,000 and 100,000 tasks over four visible lists (the start, one refresh, a page of
+#            scrolling, the save at exit, memory, windows and GDI objects), against loading the
+#            same file headless, with the goals beside the figures; then the native floor: the
+#            optimised quorvane-cli of the bench preset rewriting the same files, beside the
+#            same load and save under Wine
+#   cpu      the CPU Quorvane.exe uses while it runs with 20 open tasks overdue (40 tasks over
+#            four visible lists, half of them solved in the logs), against the same tasks none
+#            of which is overdue, sampled over 30 s each
 # tools/bench_win.sh [--no-build] [startup] [cpu]      (both when neither is named)
-# QV_CPU_SECONDS changes the 30 s, QV_CPU_TASKS the 20 tasks; QV_STARTUP_ARGS passes options
-# to startup_bench_win.exe (for example "--reps 1 --tasks 100"). Absolute figures on a shared
-# machine are noise: read each against its peer, run in the same command.
+# QV_CPU_SECONDS changes the 30 s, QV_CPU_TASKS the 20 overdue tasks; QV_STARTUP_ARGS passes
+# options to startup_bench_win.exe (for example "--reps 1 --tasks 1000"), and its --tasks sizes
+# to the floor. Absolute figures on a shared machine are noise: read each against its peer, run
+# in the same command.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$root/build/win64/bin"
+cli="$root/build/bench/bin/quorvane-cli"
 export WINEPREFIX="$root/build/win64/wineprefix-bench"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -19,6 +26,9 @@ seconds=${QV_CPU_SECONDS:-30}
 # After the frame is shown, the start-up's own work is left to finish before sampling.
 settle_seconds=3
 tasks=${QV_CPU_TASKS:-20}
+# startup_bench_win.exe's sizes when QV_STARTUP_ARGS names none.
+default_sizes=(1000 10000 100000)
+floor_reps=3
 
 usage() {
   echo "usage: tools/bench_win.sh [--no-build] [startup] [cpu]" >&2
@@ -36,11 +46,17 @@ if [ "${1:-}" != "--inside" ]; then
     esac
   done
   [ "${#parts[@]}" -gt 0 ] || parts=(startup cpu)
+  floor=0
+  [[ " ${parts[*]} " == *" startup "* ]] && floor=1
   if [ "$build" -eq 1 ]; then
     "$root/tools/setup.sh" >/dev/null
     cd "$root"
     cmake --preset win64 >/dev/null
     cmake --build --preset win64 --target Quorvane startup_bench_win
+    if [ "$floor" -eq 1 ]; then
+      cmake --preset bench >/dev/null
+      cmake --build --preset bench --target quorvane-cli
+    fi
   fi
   for program in Quorvane.exe startup_bench_win.exe; do
     if [ ! -f "$bin/$program" ]; then
@@ -48,15 +64,21 @@ if [ "${1:-}" != "--inside" ]; then
       exit 1
     fi
   done
+  if [ "$floor" -eq 1 ] && [ ! -x "$cli" ]; then
+    echo "bench_win: $cli is missing: build the bench preset's quorvane-cli first" >&2
+    exit 1
+  fi
   exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" --inside "${parts[@]}"
 fi
 shift
 
 # Inside xvfb-run from here on.
 program_pid=""
+scratch=$(mktemp -d)
 finish() {
   if [ -n "$program_pid" ] && [ -d "/proc/$program_pid" ]; then kill "$program_pid" || true; fi
   wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$scratch"
 }
 trap finish EXIT
 
@@ -119,17 +141,73 @@ prepare_prefix() {
 
 run_startup() {
   echo
-  echo "== start-up (startup_bench_win.exe ${QV_STARTUP_ARGS:-})"
+  echo "== scale (startup_bench_win.exe ${QV_STARTUP_ARGS:-})"
   machine
   # shellcheck disable=SC2086
-  (cd "$bin" && helper ${QV_STARTUP_ARGS:-})
+  (cd "$bin" && helper ${QV_STARTUP_ARGS:-}) | tee "$scratch/startup.txt"
+  run_floor
+}
+
+# The sizes startup_bench_win.exe ran, smallest first, as it runs them.
+startup_sizes() {
+  local -a args sizes=()
+  read -r -a args <<<"${QV_STARTUP_ARGS:-}"
+  local i
+  for ((i = 0; i + 1 < ${#args[@]}; i++)); do
+    [ "${args[i]}" = --tasks ] && sizes+=("${args[i + 1]}")
+  done
+  [ "${#sizes[@]}" -gt 0 ] || sizes=("${default_sizes[@]}")
+  printf '%s\n' "${sizes[@]}" | sort -n
+}
+
+# Milliseconds of one run of the command, process start included.
+time_ms() {
+  local t0 t1
+  t0=$(now_ns)
+  "$@"
+  t1=$(now_ns)
+  echo $(((t1 - t0) / 1000000))
+}
+
+# Per size: "load save" in ms under Wine, in process, from the Times table of startup.txt.
+wine_load_save() {
+  awk -v n="$1" '/^Times, ms/ { t = 1; next } t && /^$/ { t = 0 } t && $1 == n { print $3, $11 }' \
+    "$scratch/startup.txt"
+}
+
+# The native floor: the same files, written by startup_bench_win.exe into the prefix's
+# documents folder, loaded and saved again headless by the optimised quorvane-cli; beside it the
+# same load and save under Wine, in the frame's process.
+run_floor() {
+  echo
+  echo "== native floor: $cli workspace-rewrite of the same files (median of $floor_reps)"
+  printf "%7s %8s %11s | %14s | %15s\n" tasks "file MB" "rewrite ms" "Wine load+save" \
+    "Wine / native"
+  local n windows_path file size r times median wine
+  for n in $(startup_sizes); do
+    windows_path=$(helper --write-workspace "$n" future | tr -d '\r')
+    file=$(winepath -u "$windows_path")
+    size=$(stat -c %s "$file")
+    times=()
+    for ((r = 0; r < floor_reps; r++)); do
+      times+=("$(time_ms "$cli" workspace-rewrite "$file" "$scratch/rewritten.xml")")
+    done
+    median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$((floor_reps / 2 + 1))p")
+    wine=$(wine_load_save "$n")
+    awk -v n="$n" -v b="$size" -v m="$median" -v w="$wine" 'BEGIN {
+      split(w, f, " "); ws = f[1] + f[2]
+      printf "%7d %8.1f %11d | %14.0f | %15s\n", n, b / 1048576, m, ws,
+        (w == "" ? "-" : (m > 0 ? sprintf("%.1f", ws / m) : "below 1 ms"))
+    }'
+  done
 }
 
 # Starts Quorvane.exe on a workspace of $tasks tasks (overdue or future), samples it and ends
 # it; prints "quorvane wineserver other-wine xvfb" as percentages of one core.
 sample_cpu() {
   local kind=$1
-  helper --write-workspace "$tasks" "$kind"
+  # Half the tasks are open, in the two task lists: the overdue ones.
+  helper --write-workspace $((2 * tasks)) "$kind" >/dev/null
   (cd "$bin" && exec wine Quorvane.exe </dev/null >/dev/null 2>&1) &
   local launcher=$!
   helper --wait-frame 60 >&2
@@ -176,7 +254,8 @@ sample_cpu() {
 
 run_cpu() {
   echo
-  echo "== CPU of the running Quorvane.exe, $tasks tasks in one visible list, ${seconds} s each"
+  echo "== CPU of the running Quorvane.exe, $tasks open tasks and $tasks solved ones over four" \
+    "visible lists, ${seconds} s each"
   machine
   local overdue future
   overdue=$(sample_cpu overdue)
