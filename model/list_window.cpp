@@ -7,18 +7,11 @@
 namespace qv {
 namespace {
 
-// An unconvertible time (unset deadline, open task's closed time) counts as the earliest.
-std::uint64_t Ticks(const SYSTEMTIME& time) {
-  FILETIME ft{};
-  SystemTimeToFileTime(time, ft);
-  return FileTimeToU64(ft);
-}
-
 std::uint64_t SortValue(const TaskInfo& task, std::uint32_t sortType) {
   switch (static_cast<SortKey>(sortType)) {
-    case SortKey::StartTime: return Ticks(task.startTime);
-    case SortKey::Deadline: return Ticks(task.deadline);
-    case SortKey::ClosedTime: return Ticks(task.closedTime);
+    case SortKey::StartTime: return TimeTicks(task.startTime);
+    case SortKey::Deadline: return TimeTicks(task.deadline);
+    case SortKey::ClosedTime: return TimeTicks(task.closedTime);
     case SortKey::Priority: return task.priority;
     case SortKey::Difficulty: return task.difficulty;
   }
@@ -98,7 +91,7 @@ bool UpdateColourSpan(CGenWindow& list, std::uint64_t now) {
   list.colourSpan = 0;
   bool overdue = false;
   for (const auto& item : list.tasks) {
-    const double d = TimeUntil(item->task.deadline, now);
+    const double d = static_cast<double>(item->DeadlineTicks()) - static_cast<double>(now);
     if (d < 0) overdue = true;
     if (d > list.colourSpan) list.colourSpan = d;
   }

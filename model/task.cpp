@@ -10,23 +10,22 @@ void CopyTaskData(TaskInfo& destination, const TaskInfo& source) {
 
 namespace {
 
-// An unconvertible time counts as FILETIME zero, far in the past.
-std::uint64_t Ticks(const SYSTEMTIME& time) {
+constexpr std::uint32_t kSecondsPerDay = 86'400;
+
+}  // namespace
+
+std::uint64_t TimeTicks(const SYSTEMTIME& time) {
   FILETIME ft{};
   SystemTimeToFileTime(time, ft);
   return FileTimeToU64(ft);
 }
 
-constexpr std::uint32_t kSecondsPerDay = 86'400;
-
-}  // namespace
-
 std::uint64_t LocalNowTicks() {
-  return Ticks(GetLocalTime());
+  return TimeTicks(GetLocalTime());
 }
 
 double TimeUntil(const SYSTEMTIME& time, std::uint64_t now) {
-  return static_cast<double>(Ticks(time)) - static_cast<double>(now);
+  return static_cast<double>(TimeTicks(time)) - static_cast<double>(now);
 }
 
 double TimeUntil(const SYSTEMTIME& time) {

@@ -44,6 +44,8 @@ struct TaskInfo {
 // Gives a fresh destination the source's data; texts are copied, a missing text stays missing.
 void CopyTaskData(TaskInfo& destination, const TaskInfo& source);
 
+// A local time in 100 ns units; one that is not a valid date counts as 0, the earliest.
+std::uint64_t TimeTicks(const SYSTEMTIME& time);
 // The local now in 100 ns units. A pass over many tasks reads it once: the clock costs more
 // than the arithmetic.
 std::uint64_t LocalNowTicks();

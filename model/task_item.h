@@ -18,8 +18,21 @@ class TaskItem {
   CGenWindow& owner() const { return *owner_; }
   void Adopt(CGenWindow& newOwner) { owner_ = &newOwner; }
 
+  // TimeTicks of the deadline, converted again only when the deadline has changed: the
+  // once-a-second pass reads every task's, and the conversion costs far more than the check.
+  std::uint64_t DeadlineTicks() const {
+    if (ticksOf_ != task.deadline) {
+      ticksOf_ = task.deadline;
+      ticks_ = TimeTicks(task.deadline);
+    }
+    return ticks_;
+  }
+
  private:
   CGenWindow* owner_;
+  // The all-zero time is no date: its ticks are 0.
+  mutable SYSTEMTIME ticksOf_{};
+  mutable std::uint64_t ticks_ = 0;
 };
 
 }  // namespace qv
