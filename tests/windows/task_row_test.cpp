@@ -92,6 +92,7 @@ TEST_F(TaskRows, CheckMarkIsTintedByTimeLeftBlinksWhenOverdueAndTooltipsShowTheT
 
   due.task.deadline = kHourAgo;
   frame->RefreshTaskWindows();
+  EXPECT_TRUE(frame->pulseRunning());
   MSG msg{};
   for (int i = 0; i < 200 && !PeekMessageW(&msg, Pane(Hot()), WM_TIMER, WM_TIMER, PM_REMOVE); ++i)
     Sleep(10);
@@ -159,10 +160,12 @@ TEST_F(TaskRows, WindowsAndGdiObjectsStayBoundedFromNoTaskToTwentyThousand) {
   // A task row is three windows, a log row two; a pane of 300 pixels meets 12 rows at most.
   EXPECT_LE(most[0] - bare[0], 12 * (3 + 2));
   EXPECT_EQ(std::tuple(most[1], most[2]), std::tuple(bare[1], bare[2])) << "GDI, top-level";
-  lists[0]->view().Show(false);
-  EXPECT_TRUE(Win32View(*lists[0]).Rows().empty());
-  lists[0]->view().Show(true);
-  ExpectRowsInView(*lists[0]);
+  for (int away : {SW_HIDE, SW_MINIMIZE}) {
+    ShowWindow(Win32View(*lists[0]).hwnd(), away);
+    EXPECT_TRUE(Win32View(*lists[0]).Rows().empty()) << away;
+    ShowWindow(Win32View(*lists[0]).hwnd(), SW_SHOWNORMAL);
+    ExpectRowsInView(*lists[0]);
+  }
   ClearWorkspace(ws);
   EXPECT_EQ(counts(), empty);
 }
