@@ -204,6 +204,13 @@ inline void ExpectRowsInView(const CGenWindow& list) {
   }
 }
 
+// The list scrolled to a position, as the end of any scrolling leaves it.
+inline void ScrollTo(const CGenWindow& list, int position) {
+  const HWND bar = Win32View(list).scrollBar();
+  SetScrollPos(bar, SB_CTL, position, FALSE);
+  SendMessageW(GetParent(bar), WM_VSCROLL, SB_ENDSCROLL, reinterpret_cast<LPARAM>(bar));
+}
+
 // Tasks named by number at the end of the list, laid out once.
 inline void AppendNumbered(CGenWindow& list, int count, const std::u16string& prefix) {
   for (int i = 0; i < count; ++i) AppendTaskItem(list).task.name = prefix + FormatInt(i);
