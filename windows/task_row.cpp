@@ -127,16 +127,20 @@ void TaskRowWindow::Point(TaskItem& item) {
   paintedLevel_ = -1;
 }
 
+// A row moved by scrolling may show another task than the one its old pixels show, so it is
+// painted afresh rather than copied.
 void TaskRowWindow::Place(const RECT& row) {
+  constexpr UINT kMove = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
   const int c = check_ ? kSquare : 0;
   const int height = row.bottom - row.top;
   if (check_) {
-    SetWindowPos(check_.get(), nullptr, 0, row.top, kSquare, height, 0);
+    SetWindowPos(check_.get(), nullptr, 0, row.top, kSquare, height, kMove);
     checkRect_ = {0, row.top, kSquare, row.bottom};
   }
   SetWindowPos(main_.get(), nullptr, row.left + c, row.top, row.right - row.left - c - kSquare,
-               height, 0);
-  SetWindowPos(cross_.get(), nullptr, row.right - row.left - kSquare, row.top, kSquare, height, 0);
+               height, kMove);
+  SetWindowPos(cross_.get(), nullptr, row.right - row.left - kSquare, row.top, kSquare, height,
+               kMove);
 }
 
 std::int32_t TaskRowWindow::Level(std::uint64_t now) const {
