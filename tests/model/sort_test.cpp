@@ -15,9 +15,7 @@ using Texts = std::vector<std::u16string>;
 
 class Sorting : public test::ModelTest {
  protected:
-  void SetUp() override { list = AddListWindow(ws, 1, u"List")->window.get(); }
-
-  CGenWindow* list = nullptr;
+  CGenWindow* list = AddListWindow(ws, 1, u"List")->window.get();
 };
 
 TEST_F(Sorting, DescentIsIncreasingAscentDecreasingAndNoFlagOrAnUnknownKeyKeepsTheOrder) {
