@@ -6,14 +6,12 @@
 #include "resources/resource.h"
 #include "tests/model/model_test_support.h"
 
-namespace qv {
+namespace qv::test {
 namespace {
 
-using test::Local;
-using test::Task;
 using Texts = std::vector<std::u16string>;
 
-class Sorting : public test::ModelTest {
+class Sorting : public ModelTest {
  protected:
   CGenWindow* list = AddListWindow(ws, 1, u"List")->window.get();
 };
@@ -94,4 +92,4 @@ TEST_F(Sorting, TheSortMenuOffersSolvedTimeInLogListsOnlyAndChecksTheKey) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test
