@@ -1,12 +1,12 @@
 // The DEFLATE inflater and the PNG subset decoder, held against streams and files made
 // independently: by zlib for what an encoder writes, by a bit writer for what no encoder would.
+// Changed and cut files are the fuzz harnesses' part, run over their corpora in every native build.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -301,6 +301,7 @@ TEST(DecodePng, RefusesEverythingOutsideTheSubset) {
       // a byte longer refused unread.
       {idat(Bytes(kMaxPngIdatLength, 8)), E::BadCompressedData},
       {idat(Bytes(kMaxPngIdatLength + 1, 8)), E::BadIdat},
+      {idat(Bytes(1, 8)), E::BadIdat},  // shorter than the zlib framing
       {idat(Bytes(stream.begin(), stream.end() - 1)), E::BadCompressedData},  // checksum cut
       {idat(Zlib(FilterRows(pixels, 4, 4, {3, 1, 1}))), E::BadFilter},  // Average on the first row
       {idat(Zlib(FilterRows(pixels, 4, 4, {0, 5, 0}))), E::BadFilter},
@@ -311,29 +312,6 @@ TEST(DecodePng, RefusesEverythingOutsideTheSubset) {
     PngError error = E::None;
     EXPECT_EQ(Decode(refusals[i].first, &error), nullptr) << i;
     EXPECT_EQ(error, refusals[i].second) << i;
-  }
-}
-
-// The art generator's icon, as the toolbar takes it, and then refused or decoded whole after
-// every one-byte change or cut; under the sanitizers this also shows that nothing is read or
-// written out of bounds.
-TEST(DecodePng, MutatedIconIsRefusedOrWhole) {
-  std::ifstream in(QUORVANE_RESOURCES_DIR "/icons/New_task.png", std::ios::binary);
-  const Bytes file{std::istreambuf_iterator<char>(in), {}};
-  const auto icon = Decode(file);
-  ASSERT_TRUE(icon && icon->width == 48 && icon->height == 48 && icon->bytesPerPixel == 4);
-  const auto whole = [](const Bytes& changed) {
-    const auto image = Decode(changed);
-    return !image || image->rows.size() == std::size_t{image->height} * image->RowStride();
-  };
-  for (std::size_t i = 0; i < file.size(); ++i) {
-    Bytes changed = file;
-    changed[i] = static_cast<std::uint8_t>(~file[i]);
-    EXPECT_TRUE(whole(changed)) << "flipped " << i;
-    changed[i] = 0;
-    EXPECT_TRUE(whole(changed)) << "zeroed " << i;
-    // Only IEND's checksum may be cut off: it is skipped, as a file reader seeks past it.
-    EXPECT_TRUE(i >= file.size() - 4 || !Decode(Bytes(file.begin(), file.begin() + i))) << i;
   }
 }
 

@@ -6,18 +6,14 @@
 #include "resources/resource.h"
 #include "tests/model/model_test_support.h"
 
-namespace qv {
+namespace qv::test {
 namespace {
 
-using test::Local;
-using test::Task;
 using Texts = std::vector<std::u16string>;
 
-class Sorting : public test::ModelTest {
+class Sorting : public ModelTest {
  protected:
-  void SetUp() override { list = AddListWindow(ws, 1, u"List")->window.get(); }
-
-  CGenWindow* list = nullptr;
+  CGenWindow* list = AddListWindow(ws, 1, u"List")->window.get();
 };
 
 TEST_F(Sorting, DescentIsIncreasingAscentDecreasingAndNoFlagOrAnUnknownKeyKeepsTheOrder) {
@@ -96,4 +92,4 @@ TEST_F(Sorting, TheSortMenuOffersSolvedTimeInLogListsOnlyAndChecksTheKey) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test

@@ -5,17 +5,15 @@
 #include "model/workspace_model.h"
 #include "tests/model/model_test_support.h"
 
-namespace qv {
+namespace qv::test {
 namespace {
 
-using test::kNow;
-using test::Task;
 using Texts = std::vector<std::u16string>;
 
 constexpr auto kTask = static_cast<std::uint32_t>(ListType::Task);
 constexpr auto kLog = static_cast<std::uint32_t>(ListType::Log);
 
-class Collection : public test::ModelTest {};
+class Collection : public ModelTest {};
 
 TEST_F(Collection, FindsByTheCurrentTitleExactlyAndFirstInOrder) {
   CreateDefaultWorkspace(ws);
@@ -110,7 +108,7 @@ TEST_F(Collection, RenamingALinkMovesTheFirstMatchToTheEnd) {
   EXPECT_EQ(List(u"My logger").logLinks, Texts{u"Y"});
 }
 
-class ClosingTasks : public test::ModelTest {
+class ClosingTasks : public ModelTest {
  protected:
   void SetUp() override { CreateDefaultWorkspace(ws); }
 };
@@ -183,4 +181,4 @@ TEST_F(ClosingTasks, ADropMovesTheTaskToTheEndOfTheTargetList) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test

@@ -20,7 +20,6 @@ namespace {
 // Letters from g on follow a \x escape so that they cannot extend it.
 TEST(Utf8ToUtf16, ReplacesEachMaximalIllFormedSubpart) {
   const std::pair<std::string_view, std::u16string_view> cases[] = {
-      {"a\xC3\xBC\xE2\x9C\x93\xF0\x9F\x98\x80", u"aü✓😀"},
       {"x\x80\xBFy", u"x\uFFFD\uFFFDy"},     // stray continuations
       {"\xC3x", u"\uFFFDx"},                 // cut short by ASCII
       {"\xF0\x9F\xE2\x9C\x93", u"\uFFFD✓"},  // cut short by a lead

@@ -16,6 +16,7 @@
 #include "tests/workspace/workspace_test_support.h"
 
 namespace qv::test {
+namespace {
 
 // A task with the times the expected reports below show.
 TaskInfo Task(NullableText name, NullableText remarks, TaskState state) {
@@ -43,13 +44,6 @@ struct ReportList {
   CGenWindow* list;
 };
 
-}  // namespace qv::test
-
-namespace {
-
-using qv::TaskState;
-using qv::test::Task;
-
 TEST(ReportPath, ForbiddenCharactersAndLength) {
   const std::u16string x251(251, u'x');
   const std::pair<std::u16string, std::u16string> cases[] = {
@@ -61,10 +55,10 @@ TEST(ReportPath, ForbiddenCharactersAndLength) {
   };
   std::u16string path;
   for (const auto& [title, expected] : cases) {
-    ASSERT_TRUE(qv::BuildReportPath(u"F", title, u".html", path));
-    EXPECT_EQ(path, expected) << qv::Utf16ToUtf8(title);
+    ASSERT_TRUE(BuildReportPath(u"F", title, u".html", path));
+    EXPECT_EQ(path, expected) << Utf16ToUtf8(title);
   }
-  EXPECT_FALSE(qv::BuildReportPath(std::u16string(255, u'f'), u"t", u".html", path));
+  EXPECT_FALSE(BuildReportPath(std::u16string(255, u'f'), u"t", u".html", path));
 }
 
 constexpr char16_t kHtmlFrame[] = u"<html>\r\n<head>\r\n</head>\r\n<body>\r\n\t<h1><center>";
@@ -96,7 +90,7 @@ TEST(TextReports, HtmlAndTextByteForByte) {
   const std::u16string title = u"Log <a/b> & 'c' \"d\"", bad = u"<b>\"x\"&'y'";
   const std::u16string esc = u"&lt;b&gt;&quot;x&quot;&amp;&#39;y&#39;";
   const std::u16string indent = u"&nbsp;&nbsp;&nbsp;&nbsp;", gone = u"Cancelled: 2013 2.1 23:59:05";
-  std::vector<qv::TaskInfo> tasks = {
+  std::vector<TaskInfo> tasks = {
       Task(u"Open", {}, TaskState::InProgress), Task(u"Done", u"one\r\ntwo", TaskState::Solved),
       Task(u"Gone", u"", TaskState::Cancelled), Task(bad, u"<i>\r\n", TaskState::Solved)};
   tasks.front().state = 7;
@@ -111,58 +105,56 @@ TEST(TextReports, HtmlAndTextByteForByte) {
                               TextEntry(u"Done", kSolved) + u"one\r\ntwo\r\n\r\n" +
                               TextEntry(u"Gone", gone) + u"\r\n\r\n" + TextEntry(bad, kSolved) +
                               u"<i>\r\n\r\n\r\n";
-  const qv::test::ScratchFolder folder;
-  const qv::test::ReportList list(title, tasks);
+  const ScratchFolder folder;
+  const ReportList list(title, tasks);
   std::u16string htmlPath, textPath;
-  EXPECT_EQ(qv::ExportHtml(*list.list, folder.path, qv::AfterExport::LeaveClosed, &htmlPath), 0u);
-  EXPECT_EQ(qv::ExportText(*list.list, folder.path, qv::AfterExport::LeaveClosed, &textPath), 0u);
+  EXPECT_EQ(ExportHtml(*list.list, folder.path, AfterExport::LeaveClosed, &htmlPath), 0u);
+  EXPECT_EQ(ExportText(*list.list, folder.path, AfterExport::LeaveClosed, &textPath), 0u);
   EXPECT_EQ(htmlPath, folder / u"Log _a_b_ & 'c' _d_.html");
   EXPECT_EQ(textPath, folder / u"Log _a_b_ & 'c' _d_.txt");
-  EXPECT_EQ(qv::test::FileBytes(htmlPath), qv::test::Utf16LeBytes(html, true));
-  EXPECT_EQ(qv::test::FileBytes(textPath), qv::test::Utf16LeBytes(text, true));
+  EXPECT_EQ(FileBytes(htmlPath), Utf16LeBytes(html, true));
+  EXPECT_EQ(FileBytes(textPath), Utf16LeBytes(text, true));
   // A report cut short is reported and not opened; a whole one is opened.
-  for (auto exporter : {qv::ExportHtml, qv::ExportText}) {
-    const qv::ScopedWriteFailure failure(10);
-    EXPECT_EQ(exporter(*list.list, folder.path, qv::AfterExport::OpenReport, nullptr),
-              qv::kErrorDiskFull);
+  for (auto exporter : {ExportHtml, ExportText}) {
+    const ScopedWriteFailure failure(10);
+    EXPECT_EQ(exporter(*list.list, folder.path, AfterExport::OpenReport, nullptr), kErrorDiskFull);
   }
 #ifndef _WIN32
-  EXPECT_TRUE(qv::TakeOpenRequests().empty());
-  ASSERT_EQ(qv::ExportHtml(*list.list, folder.path), 0u);
-  EXPECT_EQ(qv::TakeOpenRequests(), std::vector{htmlPath});
+  EXPECT_TRUE(TakeOpenRequests().empty());
+  ASSERT_EQ(ExportHtml(*list.list, folder.path), 0u);
+  EXPECT_EQ(TakeOpenRequests(), std::vector{htmlPath});
 #endif
 }
 
 TEST(PdfText, WinAnsiConversion) {
-  EXPECT_EQ(qv::ToWinAnsi(u"Crème ß ÿ"), "Cr\xE8me \xDF \xFF");
-  EXPECT_EQ(qv::ToWinAnsi(u"€ „q“ – Š œ Ÿ"), "\x80 \x84q\x93 \x96 \x8A \x9C \x9F");
-  EXPECT_EQ(qv::ToWinAnsi(u"Ω 漢 \U0001F600 \xD800!"), "? ? ? ?!");
-  EXPECT_EQ(qv::ToWinAnsi(std::u16string(u"a\tb\nc\rd\0e\x7F", 10)), "a\tb c d e ");
+  EXPECT_EQ(ToWinAnsi(u"Crème ß ÿ"), "Cr\xE8me \xDF \xFF");
+  EXPECT_EQ(ToWinAnsi(u"€ „q“ – Š œ Ÿ"), "\x80 \x84q\x93 \x96 \x8A \x9C \x9F");
+  EXPECT_EQ(ToWinAnsi(u"Ω 漢 \U0001F600 \xD800!"), "? ? ? ?!");
+  EXPECT_EQ(ToWinAnsi(std::u16string(u"a\tb\nc\rd\0e\x7F", 10)), "a\tb c d e ");
 }
 
 // The result, the path written and what the export printed on standard output.
-std::tuple<std::int32_t, std::u16string, std::string> Export(const qv::test::ReportList& list,
+std::tuple<std::int32_t, std::u16string, std::string> Export(const ReportList& list,
                                                              const std::u16string& folder) {
   std::u16string path;
   testing::internal::CaptureStdout();
-  const std::int32_t result =
-      qv::ExportPdf(*list.list, folder, qv::AfterExport::LeaveClosed, &path);
+  const std::int32_t result = ExportPdf(*list.list, folder, AfterExport::LeaveClosed, &path);
   return {result, path, testing::internal::GetCapturedStdout()};
 }
 
 // Out of memory at each stage of the export, from the first allocation on: no crash and no leak
 // under AddressSanitizer, result 1 and no file; and result 1 where the file cannot be written.
 TEST(PdfReport, FailuresLeaveNoFile) {
-  const qv::test::ScratchFolder folder;
-  const qv::test::ReportList list(
-      u"Log", std::vector(40, Task(u"Name", u"one\r\ntwo", TaskState::Cancelled)));
+  const ScratchFolder folder;
+  const ReportList list(u"Log",
+                        std::vector(40, Task(u"Name", u"one\r\ntwo", TaskState::Cancelled)));
   int failures = 0;
   for (std::size_t budget = 0; budget < 400000; budget = budget * 5 / 4 + 256, ++failures) {
-    const qv::ScopedPdfMemoryLimit limit(budget);
+    const ScopedPdfMemoryLimit limit(budget);
     const std::int32_t result = std::get<0>(Export(list, folder.path));
     if (result == 0) break;
     EXPECT_EQ(result, 1) << budget;
-    EXPECT_TRUE(qv::test::FileBytes(folder / u"Log.pdf").empty()) << budget;
+    EXPECT_TRUE(FileBytes(folder / u"Log.pdf").empty()) << budget;
   }
   EXPECT_GT(failures, 5);
   EXPECT_EQ(std::get<0>(Export(list, folder / u"missing")), 1) << "nowhere to write";
@@ -172,7 +164,7 @@ TEST(PdfReport, FailuresLeaveNoFile) {
 // In drawing order, one line per piece drawn, each page ended by a form feed.
 std::string Text(const std::u16string& path) {
   std::string out;
-  if (FILE* pipe = popen(("pdftotext -q -raw '" + qv::PathForDisplay(path) + "' -").c_str(), "r")) {
+  if (FILE* pipe = popen(("pdftotext -q -raw '" + PathForDisplay(path) + "' -").c_str(), "r")) {
     for (int c; (c = fgetc(pipe)) != EOF;) out += static_cast<char>(c);
     pclose(pipe);
   }
@@ -185,27 +177,27 @@ std::string Text(const std::u16string& path) {
 // order, accents intact, a wide name broken into lines, long lists and remarks continued on
 // numbered pages.
 TEST(PdfReport, DrawsTheListInOrderOnNumberedPages) {
-  const qv::test::ScratchFolder folder;
+  const ScratchFolder folder;
   std::u16string wide = u"Ω", remarks;
-  for (int i = 0; i < 20; ++i) wide += u"Wrapé" + qv::FormatInt(i);
-  std::vector<qv::TaskInfo> tasks = {
+  for (int i = 0; i < 20; ++i) wide += u"Wrapé" + FormatInt(i);
+  std::vector<TaskInfo> tasks = {
       Task(u"Crème brûlée €5", u"première ligne\r\nzweite Zeile ß", TaskState::Solved),
       Task(u"Second", {}, TaskState::Cancelled), Task(wide, u"", TaskState::InProgress)};
   std::vector<std::string> names;  // lines without a colon after the wide name
   for (int i = 1; i <= 30; ++i) {
-    tasks.push_back(Task(u"Task " + qv::FormatInt(i), {}, TaskState::Solved));
+    tasks.push_back(Task(u"Task " + FormatInt(i), {}, TaskState::Solved));
     names.push_back("Task " + std::to_string(i));
   }
   names.push_back("Remarkable");
   for (int i = 1; i <= 150; ++i) {
-    remarks += u"Remark line " + qv::FormatInt(i) + u"\r\n";
+    remarks += u"Remark line " + FormatInt(i) + u"\r\n";
     names.push_back("Remark line " + std::to_string(i));
   }
   tasks.push_back(Task(u"Remarkable", remarks, TaskState::Solved));
   const std::u16string path = folder / u"Café_Überblick.pdf";
-  ASSERT_EQ(Export(qv::test::ReportList(u"Café/Überblick", tasks), folder.path),
+  ASSERT_EQ(Export(ReportList(u"Café/Überblick", tasks), folder.path),
             std::tuple(0, path, std::string()));
-  const std::vector<std::uint8_t> file = qv::test::FileBytes(path);
+  const std::vector<std::uint8_t> file = FileBytes(path);
   const std::string bytes(file.begin(), file.end());
   EXPECT_TRUE(bytes.starts_with("%PDF-") && bytes.ends_with("%%EOF\n")) << bytes.size();
   EXPECT_NE(bytes.find("/FlateDecode"), std::string::npos);
@@ -221,7 +213,7 @@ TEST(PdfReport, DrawsTheListInOrderOnNumberedPages) {
                 details + "Cancelled: 2013 2.1 23:59:05\nSecond\n" + details);
   std::string rest = text.substr(at, text.find("Priority", at) - at);
   EXPECT_GE(std::erase(rest, '\n'), 2u) << "the wide name is broken into lines";
-  EXPECT_EQ(rest, "?" + qv::Utf16ToUtf8(wide.substr(1))) << "nothing lost at the breaks";
+  EXPECT_EQ(rest, "?" + Utf16ToUtf8(wide.substr(1))) << "nothing lost at the breaks";
   std::istringstream pages(text.substr(at));
   std::vector<std::string> lines;
   int page = 0;
@@ -238,3 +230,4 @@ TEST(PdfReport, DrawsTheListInOrderOnNumberedPages) {
 }
 
 }  // namespace
+}  // namespace qv::test

@@ -7,11 +7,8 @@
 
 #include "tests/workspace/workspace_test_support.h"
 
-namespace qv {
+namespace qv::test {
 namespace {
-
-using test::FileBytes;
-using test::Time;
 
 std::vector<std::u16string> Names(const std::u16string& folder) {
   std::vector<FolderEntry> entries;
@@ -26,7 +23,7 @@ std::vector<std::u16string> Names(const std::u16string& folder) {
 TEST(MakeBackup, RotatesAboveThreeHundredFilesLeavingFolders) {
   for (const std::size_t filesBefore : {std::size_t{300}, std::size_t{301}}) {
     SCOPED_TRACE(filesBefore);
-    test::ScratchFolder folder;
+    ScratchFolder folder;
     const std::u16string backups = folder / u"BACKUP";
     ASSERT_EQ(SHCreateDirectory(backups + u"\\sub"), kErrorSuccess);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -36,7 +33,7 @@ TEST(MakeBackup, RotatesAboveThreeHundredFilesLeavingFolders) {
       WriteWholeFile(backups + u"\\b" + FormatUInt(static_cast<std::uint32_t>(i)),
                      std::vector<std::uint8_t>{2});
     }
-    test::WriteUtf16File(folder / u"tasklist.xml", u"<Root/>");
+    WriteUtf16File(folder / u"tasklist.xml", u"<Root/>");
     MakeBackup(backups, folder / u"tasklist.xml");
 
     const std::vector<std::u16string> names = Names(backups);
@@ -46,11 +43,11 @@ TEST(MakeBackup, RotatesAboveThreeHundredFilesLeavingFolders) {
 }
 
 TEST(MakeBackup, NamesTheCopyAfterUtcAndReplacesItWithinTheSameSecond) {
-  test::ScratchFolder folder;
+  ScratchFolder folder;
   const std::u16string backups = folder / u"BACKUP", source = folder / u"tasklist.xml";
   const ScopedTestClock clock(Time(2027, 2, 3, 11, 5, 7), 120);  // local two hours ahead
   for (const char16_t* text : {u"<Root>first</Root>", u"<Root>second</Root>"}) {
-    test::WriteUtf16File(source, text);
+    WriteUtf16File(source, text);
     MakeBackup(backups, source);
   }
   EXPECT_EQ(Names(backups), std::vector<std::u16string>{u"tasklist.xml2027_02_03_09-05-07.bak"});
@@ -67,19 +64,19 @@ TEST(StoragePaths, FallBackToTheRootWithoutADocumentsFolder) {
 // replaces it at exit; the seed is copied only while there is no workspace. Both files live in
 // the documents folder.
 TEST(StartUp, CopiesTheSeedOnceAndBacksUpADamagedWorkspace) {
-  test::ScratchFolder folder;
+  ScratchFolder folder;
   const ScopedDocumentsFolder documents(folder.path);
   const ScopedTestClock clock(Time(2027, 2, 3, 9, 5, 7));
   StoragePaths paths = WorkOutStoragePaths();
   paths.seedFile = folder / u"seed.xml";
-  test::WriteUtf16File(paths.seedFile, u"<Root><TaskList TaskListName='Seeded'/></Root>");
+  WriteUtf16File(paths.seedFile, u"<Root><TaskList TaskListName='Seeded'/></Root>");
   HeadlessHost host;
   Workspace seeded(host), damaged(host);
   EXPECT_TRUE(LoadStartupWorkspace(seeded, paths));
   EXPECT_EQ(FileBytes(folder / u"Quorvane\\tasklist.xml"), FileBytes(paths.seedFile));
   EXPECT_TRUE(Names(paths.backupFolder).empty());
 
-  test::WriteUtf16File(paths.workspaceFile, u"<Root><TaskList TaskListName='cut off");
+  WriteUtf16File(paths.workspaceFile, u"<Root><TaskList TaskListName='cut off");
   const std::vector<std::uint8_t> cut = FileBytes(paths.workspaceFile);
   EXPECT_FALSE(LoadStartupWorkspace(damaged, paths));
   EXPECT_EQ(damaged.ListWindows.at(0)->title, u"Hot Tasks");
@@ -88,4 +85,4 @@ TEST(StartUp, CopiesTheSeedOnceAndBacksUpADamagedWorkspace) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test

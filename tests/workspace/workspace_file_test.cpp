@@ -6,11 +6,8 @@
 
 #include "tests/workspace/workspace_test_support.h"
 
-namespace qv {
+namespace qv::test {
 namespace {
-
-using test::FileBytes;
-using test::Time;
 
 HeadlessListView& View(const CGenWindow& list) {
   return static_cast<HeadlessListView&>(list.view());
@@ -46,7 +43,7 @@ std::string Summary(const Workspace& ws) {
 // when each attribute was read back; elements and list types the program does not know are
 // read past and never written back.
 TEST(SaveWorkspace, WritesTheExampleByteForByteAndReadsItBack) {
-  test::ScratchFolder folder;
+  ScratchFolder folder;
   HeadlessHost host;
   Workspace saved(host);
   CGenWindow& list = *AddListWindow(saved, 2, u"K\u00e4se & \"<q>\"")->window;
@@ -94,14 +91,14 @@ TEST(SaveWorkspace, WritesTheExampleByteForByteAndReadsItBack) {
       u"\t<MainAppData MainWindowPosX=\"-8\" MainWindowPosY=\"-8\" MainWindowPosCX=\"1928\""
       u" MainWindowPosCY=\"1048\" KeepSize=\"1\"/>\n"
       u"</Root>\n";
-  EXPECT_EQ(FileBytes(first), test::Utf16LeBytes(expected, true));
+  EXPECT_EQ(FileBytes(first), Utf16LeBytes(expected, true));
 
   std::u16string odd = expected;
   odd.insert(odd.find(u"\t\t</TaskList>"), u"<task/><Other/>");
   odd.insert(odd.find(u"\t<MainAppData"),
              u"<Unknown/><tasklist/><TaskList TaskListType='3' TaskListName='B'/>");
-  test::WriteUtf16File(second, odd);
-  test::Reloaded loaded(second);
+  WriteUtf16File(second, odd);
+  Reloaded loaded(second);
   ASSERT_TRUE(loaded.loaded);
   ASSERT_EQ(SaveWorkspace(loaded.ws, second), XmlError::NoError);
   EXPECT_EQ(FileBytes(second), FileBytes(first));
@@ -139,8 +136,8 @@ TEST(LoadWorkspace, MissingOrUnscannableValuesTakeTheirDefaults) {
       {u"<TaskList><LogLinks></TaskList><MainAppData MainWindowPosX='5'/>", "refused " + frame},
   };
   for (const auto& [body, expected] : cases) {
-    test::ScratchFolder folder;
-    test::WriteUtf16File(folder / u"w.xml", u"<Root>" + body + u"</Root>");
+    ScratchFolder folder;
+    WriteUtf16File(folder / u"w.xml", u"<Root>" + body + u"</Root>");
     HeadlessHost host;
     host.keepSize = 7;
     Workspace ws(host);
@@ -152,7 +149,7 @@ TEST(LoadWorkspace, MissingOrUnscannableValuesTakeTheirDefaults) {
 // A failed write or flush keeps the previous file and says so; a save replaces it only with a
 // new file that is whole and flushed.
 TEST(SaveWorkspace, ReplacesThePreviousFileOnlyWithAWholeFlushedOne) {
-  test::ScratchFolder folder;
+  ScratchFolder folder;
   HeadlessHost host;
   Workspace ws(host);
   AddListWindow(ws, 1, u"Saved");
@@ -163,7 +160,7 @@ TEST(SaveWorkspace, ReplacesThePreviousFileOnlyWithAWholeFlushedOne) {
   const auto keptAfterFailure = [&] {
     EXPECT_EQ(SaveWorkspace(ws, path), XmlError::CannotWriteFile);
     EXPECT_EQ(FileBytes(path), before);
-    EXPECT_FALSE(std::filesystem::exists(test::NativePath(path + u".partial")));
+    EXPECT_FALSE(std::filesystem::exists(NativePath(path + u".partial")));
   };
   for (const std::size_t bytesWritten : {std::size_t{0}, std::size_t{100}, before.size()}) {
     const ScopedWriteFailure failure(bytesWritten);
@@ -184,7 +181,7 @@ TEST(SaveWorkspace, ReplacesThePreviousFileOnlyWithAWholeFlushedOne) {
 // The first thing a new user sees, in the form the program itself writes.
 TEST(SeedWorkspace, HoldsHotTasksLoggingIntoTwoEmptyLogs) {
   const std::u16string seed = Utf8ToUtf16(QUORVANE_RESOURCES_DIR "/tasklist.xml");
-  test::Reloaded loaded(seed);
+  Reloaded loaded(seed);
   Workspace& ws = loaded.ws;
   ASSERT_TRUE(loaded.loaded && ws.ListWindows.size() == 3u);
   const CGenWindow& hot = *ws.ListWindows[0]->window;
@@ -195,10 +192,10 @@ TEST(SeedWorkspace, HoldsHotTasksLoggingIntoTwoEmptyLogs) {
     const CGenWindow& log = *ws.ListWindows[i]->window;
     EXPECT_TRUE(log.IsLog() && log.tasks.empty() && log.Title() == hot.logLinks[i - 1]);
   }
-  test::ScratchFolder folder;
+  ScratchFolder folder;
   ASSERT_EQ(SaveWorkspace(ws, folder / u"again.xml"), XmlError::NoError);
   EXPECT_EQ(FileBytes(folder / u"again.xml"), FileBytes(seed));
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test

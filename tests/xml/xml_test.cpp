@@ -10,11 +10,10 @@
 #include "tests/xml/xml_test_support.h"
 #include "xml/xml_node.h"
 
-namespace qv {
+namespace qv::test {
 namespace {
 
 using namespace std::literals;
-using test::Describe;
 using E = XmlError;
 
 TEST(XmlTree, LookUpsIgnoreAsciiCaseAndFindTheFirstMatch) {
@@ -95,7 +94,7 @@ TEST(XmlWrite, LaysOutOneItemPerLineWithTabsAndReadsBack) {
 
   // UTF-16 with its mark, after the declaration line: all that an empty tree writes. A
   // declaration element's own start tag takes that line's place.
-  const std::u16string path = test::TempPath(u"written.xml"),
+  const std::u16string path = TempPath(u"written.xml"),
                        line = u"<?xml version=\"1.0\" encoding=\"utf-16\"?>\n";
   const std::pair<XmlNode, std::u16string> files[] = {
       {root, line + text},
@@ -104,7 +103,7 @@ TEST(XmlWrite, LaysOutOneItemPerLineWithTabsAndReadsBack) {
        u"<?xml version=\"1.0\"?>\n<?style x?>\n<Root/>\n"}};
   for (const auto& [tree, file] : files) {
     ASSERT_EQ(tree.WriteToFile(path), XmlError::NoError);
-    EXPECT_EQ(Bytes(path), test::Utf16LeBytes(file, true));
+    EXPECT_EQ(Bytes(path), Utf16LeBytes(file, true));
   }
   // Read back and written again: the same tree and the same bytes.
   const XmlNode rich = XmlNode::ParseString(
@@ -119,7 +118,7 @@ TEST(XmlWrite, LaysOutOneItemPerLineWithTabsAndReadsBack) {
   ASSERT_EQ(reread.WriteToFile(path), XmlError::NoError);
   EXPECT_EQ(Bytes(path), written);
   DeleteFileW(path);
-  EXPECT_EQ(root.WriteToFile(test::TempPath(u"no-such-folder\\x.xml")), E::CannotOpenForWriting);
+  EXPECT_EQ(root.WriteToFile(TempPath(u"no-such-folder\\x.xml")), E::CannotOpenForWriting);
 #ifndef _WIN32
   // The device accepts the open and refuses the data.
   EXPECT_EQ(root.WriteToFile(u"/dev/full"), E::CannotWriteFile);
@@ -244,19 +243,19 @@ TEST(XmlParse, FilesTakeTheEncodingFromTheBytes) {
     XmlError error = E::NoError;
     std::int32_t column = 0;  // on line 1; a byte-order mark taken for text would move it
   } files[] = {
-      {test::Utf16LeBytes(kDocument, true), kTree},
-      {test::Utf16LeBytes(kDocument, false), kTree},
-      {test::Utf8Bytes(kDocument, true), kTree},
-      {test::Utf8Bytes(kDocument, false), kTree},
+      {Utf16LeBytes(kDocument, true), kTree},
+      {Utf16LeBytes(kDocument, false), kTree},
+      {Utf8Bytes(kDocument, true), kTree},
+      {Utf8Bytes(kDocument, false), kTree},
       {{0xFF, 0xFE, '<', 0, 'R', 0, '/', 0, '>'}, "R[]()"},  // a stray last byte is a character
       // The text ends at a zero byte.
       {{'<', 'R', '/', '>', 0, '<', 'x'}, "R[]()"},
       {{0xEF, 0xBB, 0xBF}, "<empty>", E::FirstTagNotFound},
-      {test::Utf8Bytes(u"<R a=>", true), "<empty>", E::UnexpectedToken, 7},
+      {Utf8Bytes(u"<R a=>", true), "<empty>", E::UnexpectedToken, 7},
       {{}, "<empty>", E::NoXmlData},
       {{}, "<empty>", E::FileNotFound},  // the file deleted
   };
-  const std::u16string path = test::TempPath(u"parse.xml");
+  const std::u16string path = TempPath(u"parse.xml");
   for (const auto& file : files) {
     const bool missing = file.error == E::FileNotFound;
     ASSERT_EQ(missing ? DeleteFileW(path) : WriteWholeFile(path, file.bytes), kErrorSuccess);
@@ -269,4 +268,4 @@ TEST(XmlParse, FilesTakeTheEncodingFromTheBytes) {
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test
