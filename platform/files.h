@@ -58,8 +58,30 @@ Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8
                           bool* opened = nullptr,
                           WriteDurability durability = WriteDurability::Cached);
 
-// For tests of what a failed save leaves behind: while it lives, WriteWholeFile stores at most
-// bytesBeforeFailure bytes of each file and then fails as on a full disk. One at a time.
+// A file written piece by piece, as WriteWholeFile writes it whole: for text too large to be
+// held a second time as bytes.
+class FileWriter {
+ public:
+  // Creates the file or truncates an existing one.
+  explicit FileWriter(const std::u16string& path);
+  bool opened() const { return file_ != nullptr; }
+  // Appends the bytes; false once a piece could not be written whole, and later ones are
+  // refused.
+  bool Write(std::span<const std::uint8_t> bytes);
+  // Flushes (to the disk, with OnDisk) and closes: the first failure of the file's opening, a
+  // write, the flush or the close.
+  Win32Error Finish(WriteDurability durability);
+
+ private:
+  std::u16string path_;
+  Win32Error error_ = kErrorSuccess;
+  FilePtr file_;
+  std::size_t written_ = 0;
+};
+
+// For tests of what a failed save leaves behind: while it lives, a file written by
+// WriteWholeFile or FileWriter keeps at most bytesBeforeFailure bytes, and then the write fails
+// as on a full disk. One at a time.
 class ScopedWriteFailure {
  public:
   explicit ScopedWriteFailure(std::size_t bytesBeforeFailure);

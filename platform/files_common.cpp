@@ -82,24 +82,34 @@ Win32Error ReadWholeFile(const std::u16string& path, std::vector<std::uint8_t>& 
 
 Win32Error WriteWholeFile(const std::u16string& path, std::span<const std::uint8_t> bytes,
                           bool* opened, WriteDurability durability) {
-  if (opened != nullptr) *opened = false;
-  Win32Error openError = kErrorSuccess;
-  FilePtr file = OpenFile(path, FileMode::Write, &openError);
-  if (!file) return openError;
-  if (opened != nullptr) *opened = true;
-  const std::size_t wanted =
-      g_writeFailureAfter ? std::min(*g_writeFailureAfter, bytes.size()) : bytes.size();
-  const std::size_t written = wanted == 0 ? 0 : std::fwrite(bytes.data(), 1, wanted, file.get());
-  const int writeError = errno;
-  if (durability == WriteDurability::OnDisk && written == bytes.size()) {
-    if (const Win32Error error = FlushToDisk(file.get(), path); error != kErrorSuccess) {
-      return error;
-    }
+  FileWriter file(path);
+  if (opened != nullptr) *opened = file.opened();
+  file.Write(bytes);
+  return file.Finish(durability);
+}
+
+FileWriter::FileWriter(const std::u16string& path)
+    : path_(path), file_(OpenFile(path, FileMode::Write, &error_)) {}
+
+bool FileWriter::Write(std::span<const std::uint8_t> bytes) {
+  if (!file_ || error_ != kErrorSuccess) return false;
+  std::size_t wanted = bytes.size();
+  if (g_writeFailureAfter) wanted = std::min(wanted, *g_writeFailureAfter - written_);
+  const std::size_t put = wanted == 0 ? 0 : std::fwrite(bytes.data(), 1, wanted, file_.get());
+  written_ += put;
+  if (put == bytes.size()) return true;
+  error_ = put < wanted ? ErrnoToWin32(errno) : kErrorDiskFull;
+  return false;
+}
+
+Win32Error FileWriter::Finish(WriteDurability durability) {
+  if (!file_) return error_;
+  if (error_ == kErrorSuccess && durability == WriteDurability::OnDisk) {
+    error_ = FlushToDisk(file_.get(), path_);
   }
   // Closing flushes the runtime's buffer, so its failure is a failed write too.
-  if (std::fclose(file.release()) != 0) return ErrnoToWin32(errno);
-  if (wanted < bytes.size()) return kErrorDiskFull;
-  return written == bytes.size() ? kErrorSuccess : ErrnoToWin32(writeError);
+  if (std::fclose(file_.release()) != 0 && error_ == kErrorSuccess) error_ = ErrnoToWin32(errno);
+  return error_;
 }
 
 ScopedWriteFailure::ScopedWriteFailure(std::size_t bytesBeforeFailure) {

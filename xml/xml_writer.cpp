@@ -21,24 +21,41 @@ constexpr std::u16string_view kDeclarationLine = u"<?xml version=\"1.0\" encodin
 static_assert(kDeclarationLine.size() == 40);
 constexpr char16_t kByteOrderMark = u'\uFEFF';
 
-// Counts the text, or writes it into a buffer that an earlier count sized.
+// Units handed to a file at a time: large enough that each write is cheap, small enough that
+// a large tree's text is never held whole.
+constexpr std::size_t kFileChunkUnits = 1 << 18;
+constexpr std::u16string_view kTabs = u"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+
+// Counts the text, writes it into a buffer that an earlier count sized, or hands it to a file
+// in pieces.
 class TextOut {
  public:
   explicit TextOut(char16_t* buffer) : buffer_(buffer) {}
+  explicit TextOut(FileWriter& file) : file_(&file) { chunk_.reserve(kFileChunkUnits); }
 
   std::uint64_t size() const { return size_; }
 
-  void Put(char16_t c) {
-    if (buffer_ != nullptr) buffer_[size_] = c;
-    ++size_;
-  }
+  void Put(char16_t c) { Put(std::u16string_view(&c, 1)); }
   void Put(std::u16string_view text) {
     if (buffer_ != nullptr) std::copy(text.begin(), text.end(), buffer_ + size_);
+    if (file_ != nullptr) {
+      chunk_.append(text);
+      if (chunk_.size() >= kFileChunkUnits) Flush();
+    }
     size_ += text.size();
   }
   void Tabs(std::uint64_t count) {
-    if (buffer_ != nullptr) std::fill_n(buffer_ + size_, count, u'\t');
-    size_ += count;
+    for (; count > kTabs.size(); count -= kTabs.size()) Put(kTabs);
+    Put(kTabs.substr(0, static_cast<std::size_t>(count)));
+  }
+  // What the file has not had yet, as UTF-16 LE whatever the machine's order.
+  void Flush() {
+    if constexpr (std::endian::native == std::endian::big) {
+      for (char16_t& unit : chunk_) unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
+    }
+    file_->Write(std::span(reinterpret_cast<const std::uint8_t*>(chunk_.data()),
+                           chunk_.size() * sizeof(char16_t)));
+    chunk_.clear();
   }
   // Each character of the entity table becomes its reference; runs between go in one piece.
   void Escaped(std::u16string_view text) {
@@ -61,7 +78,9 @@ class TextOut {
     return {};
   }
 
-  char16_t* buffer_;
+  char16_t* buffer_ = nullptr;
+  FileWriter* file_ = nullptr;
+  std::u16string chunk_;
   std::uint64_t size_ = 0;
 };
 
@@ -159,23 +178,6 @@ void WriteElement(TextOut& out, const XmlNodeData& root, std::uint64_t level) {
   }
 }
 
-// The file's bytes are UTF-16 LE whatever the machine's order.
-void ToLittleEndian(std::u16string& text) {
-  if constexpr (std::endian::native == std::endian::big) {
-    for (char16_t& unit : text) unit = static_cast<char16_t>((unit >> 8) | (unit << 8));
-  }
-}
-
-// Through the platform's writer, so that tests can make a write fail part-way.
-XmlError WriteUnits(const std::u16string& path, const std::u16string& units,
-                    WriteDurability durability) {
-  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(units.data()),
-                                            units.size() * sizeof(char16_t));
-  bool opened = false;
-  if (WriteWholeFile(path, bytes, &opened, durability) == kErrorSuccess) return XmlError::NoError;
-  return opened ? XmlError::CannotWriteFile : XmlError::CannotOpenForWriting;
-}
-
 }  // namespace
 
 std::int32_t XmlNode::CreateText(char16_t* buffer, std::int32_t level) const {
@@ -195,24 +197,21 @@ std::int32_t XmlNode::CreateText(char16_t* buffer, std::int32_t level) const {
   }
 }
 
+// The text goes to the file as it is made, so that a large tree's text is never held whole.
 XmlError XmlNode::WriteToFile(const std::u16string& path, WriteDurability durability) const {
-  std::u16string units;
+  FileWriter file(path);
+  if (!file.opened()) return XmlError::CannotOpenForWriting;
   try {
-    TextOut counter(nullptr);
-    if (data_ != nullptr) WriteElement(counter, *data_, 0);
-    const bool declarationLine = data_ == nullptr || !data_->isDeclaration;
-    const std::size_t head = 1 + (declarationLine ? kDeclarationLine.size() : 0);
-    if (counter.size() > (units.max_size() - head)) return XmlError::CannotWriteFile;
-    units.resize(head + static_cast<std::size_t>(counter.size()));
-    units[0] = kByteOrderMark;
-    if (declarationLine) std::copy(kDeclarationLine.begin(), kDeclarationLine.end(), &units[1]);
-    TextOut writer(units.data() + head);
-    if (data_ != nullptr) WriteElement(writer, *data_, 0);
+    TextOut out(file);
+    out.Put(kByteOrderMark);
+    if (data_ == nullptr || !data_->isDeclaration) out.Put(kDeclarationLine);
+    if (data_ != nullptr) WriteElement(out, *data_, 0);
+    out.Flush();
   } catch (const std::bad_alloc&) {
+    file.Finish(WriteDurability::Cached);
     return XmlError::CannotWriteFile;
   }
-  ToLittleEndian(units);
-  return WriteUnits(path, units, durability);
+  return file.Finish(durability) == kErrorSuccess ? XmlError::NoError : XmlError::CannotWriteFile;
 }
 
 }  // namespace qv

@@ -93,11 +93,14 @@ TEST(XmlWrite, LaysOutOneItemPerLineWithTabsAndReadsBack) {
             u"\t<Root>\n\t\tt&amp;\n\t\t<!--c-->\n\t\t<A/>\n\t\t<![CDATA[x]]>\n\t</Root>\n");
 
   // UTF-16 with its mark, after the declaration line: all that an empty tree writes. A
-  // declaration element's own start tag takes that line's place.
+  // declaration element's own start tag takes that line's place. A long text reaches the file
+  // in pieces, whole.
   const std::u16string path = TempPath(u"written.xml"),
-                       line = u"<?xml version=\"1.0\" encoding=\"utf-16\"?>\n";
+                       line = u"<?xml version=\"1.0\" encoding=\"utf-16\"?>\n", many(600'000, u'x');
   const std::pair<XmlNode, std::u16string> files[] = {
       {root, line + text},
+      {XmlNode::ParseString(u"<R><a/>" + many + u"<b/></R>", u"R"),
+       line + u"<R>\n\t<a/>\n\t" + many + u"\n\t<b/>\n</R>\n"},
       {XmlNode(), line},
       {XmlNode::ParseString(u"<?xml version=\"1.0\"?><?style x?><Root/>", u"xml"),
        u"<?xml version=\"1.0\"?>\n<?style x?>\n<Root/>\n"}};
