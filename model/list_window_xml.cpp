@@ -23,15 +23,36 @@ void AddFlag(XmlNode& element, std::u16string_view name, std::uint32_t flag) {
   element.AddAttribute(name, flag == 1 ? u"1" : u"0");
 }
 
-void ReadNumber(const XmlNode& element, std::u16string_view name, std::int32_t& value) {
-  if (const XmlText text = element.GetAttribute(name)) ScanInt(*text, value);
+// An element's attributes, asked for by name as GetAttribute finds them. While they come in
+// the order they are asked for (the writer's order), each costs one comparison: a loaded
+// workspace asks this for every number of every task. Each name is asked for once, and no two
+// names differ only in case, so the attributes matched in order cannot hold a name asked later.
+class Attributes {
+ public:
+  explicit Attributes(const XmlNode& element) : element_(element) {}
+  XmlText Get(std::u16string_view name) {
+    const XmlAttribute next = element_.GetAttributeAt(next_);
+    if (next.name == name) {
+      ++next_;
+      return next.value;
+    }
+    return element_.GetAttribute(name);
+  }
+
+ private:
+  const XmlNode& element_;
+  std::int32_t next_ = 0;
+};
+
+void ReadNumber(Attributes& element, std::u16string_view name, std::int32_t& value) {
+  if (const XmlText text = element.Get(name)) ScanInt(*text, value);
 }
-void ReadNumber(const XmlNode& element, std::u16string_view name, std::uint32_t& value) {
-  if (const XmlText text = element.GetAttribute(name)) ScanUInt(*text, value);
+void ReadNumber(Attributes& element, std::u16string_view name, std::uint32_t& value) {
+  if (const XmlText text = element.Get(name)) ScanUInt(*text, value);
 }
 // Only the first character counts: "1abc" is set, "x1" and "" are not.
-void ReadFlag(const XmlNode& element, std::u16string_view name, std::uint32_t& flag) {
-  if (const XmlText text = element.GetAttribute(name)) {
+void ReadFlag(Attributes& element, std::u16string_view name, std::uint32_t& flag) {
+  if (const XmlText text = element.Get(name)) {
     flag = !text->empty() && text->front() == u'1' ? 1 : 0;
   }
 }
@@ -58,11 +79,11 @@ void SaveTime(XmlNode& element, const TimeNames& names, SYSTEMTIME time) {
 }
 
 // Only the low 16 bits of a value reach its field; the neighbouring fields stay as they were.
-void LoadTime(const XmlNode& element, const TimeNames& names, SYSTEMTIME& time) {
+void LoadTime(Attributes& element, const TimeNames& names, SYSTEMTIME& time) {
   const auto fields = TimeFields(time);
   for (std::size_t i = 0; i < names.size(); ++i) {
     std::int32_t value = 0;
-    const XmlText text = element.GetAttribute(names[i]);
+    const XmlText text = element.Get(names[i]);
     if (text && ScanInt(*text, value)) *fields[i] = static_cast<std::uint16_t>(value);
   }
 }
@@ -97,9 +118,10 @@ void SaveTaskXml(const TaskInfo& task, XmlNode parent) {
   }
 }
 
-void LoadTaskXml(TaskInfo& task, const XmlNode& element) {
-  if (const XmlText name = element.GetAttribute(u"TaskDescr")) task.name = std::u16string(*name);
-  if (const XmlText remarks = element.GetAttribute(u"TaskDetailDescr")) {
+void LoadTaskXml(TaskInfo& task, const XmlNode& node) {
+  Attributes element(node);
+  if (const XmlText name = element.Get(u"TaskDescr")) task.name = std::u16string(*name);
+  if (const XmlText remarks = element.Get(u"TaskDetailDescr")) {
     task.remarks = std::u16string(*remarks);
   }
   LoadTime(element, kStartTimeNames, task.startTime);
@@ -143,13 +165,14 @@ void CGenWindow::SaveXmlAs(XmlNode parent, std::u16string_view elementName) cons
 void CGenWindow::LoadXml(const XmlNode& element, Workspace& ws) {
   if (element.IsEmpty()) return;
   WindowRect rect = kLoadedWindowRect;
-  ReadFlag(element, u"TaskListVisible", visible);
-  ReadNumber(element, u"TaskListType", type);
+  Attributes attributes(element);
+  ReadFlag(attributes, u"TaskListVisible", visible);
+  ReadNumber(attributes, u"TaskListType", type);
   for (const auto& [name, member] : kRectNumbers<WindowRect>)
-    ReadNumber(element, name, rect.*member);
-  ReadFlag(element, u"TaskListSortDescent", sortDescent);
-  ReadFlag(element, u"TaskListSortAscent", sortAscent);
-  ReadNumber(element, u"TaskListSortType", sortType);
+    ReadNumber(attributes, name, rect.*member);
+  ReadFlag(attributes, u"TaskListSortDescent", sortDescent);
+  ReadFlag(attributes, u"TaskListSortAscent", sortAscent);
+  ReadNumber(attributes, u"TaskListSortType", sortType);
 
   const XmlText name = element.GetAttribute(u"TaskListName");
   Create(name ? std::u16string(*name) : DefaultListTitle(ws, IsNamed(element, u"LogList")), rect);
