@@ -285,30 +285,34 @@ std::vector<TaskRowWindow*> ListWindow::Rows() const {
 void ListWindow::PositionTasks() {
   RECT pane{};
   if (pane_) GetClientRect(pane_, &pane);
-  const std::size_t count = list_.tasks.size();
   const std::size_t fits =
       static_cast<std::size_t>((pane.bottom + kRowHeight - 1) / kRowHeight) + 1;
-  const std::size_t wanted = ShowsRows() ? std::min(count, fits) : 0;
-  if (rows_.size() > wanted) rows_.resize(wanted);
-  bool refused = false;
-  while (rows_.size() < wanted && !refused) {
-    std::unique_ptr<TaskRowWindow> row = TaskRowWindow::Create(*this);
-    refused = !row;
-    if (row) rows_.push_back(std::move(row));
-  }
-  const int position = ScrollPosition();
-  const std::size_t first = static_cast<std::size_t>(position / kRowHeight);
-  firstRow_ = std::min(first, count - rows_.size());
-  for (std::size_t k = firstRow_; k < firstRow_ + rows_.size(); ++k) {
-    TaskRowWindow& row = RowAt(k);
-    row.Point(*list_.tasks[k]);
-    const int top = kRowHeight * static_cast<int>(k) - position;
-    row.Place(RECT{0, top, pane.right, top + kRowHeight});
+  const bool refused = !PlaceRows(ShowsRows() ? std::min(list_.tasks.size(), fits) : 0, pane);
+  if (refused) {
+    std::erase(rows_, nullptr);
+    PlaceRows(rows_.size(), pane);
   }
   if (refused && !rowFailureShown_) {
     rowFailureShown_ = true;
     host_.TheWorkspace().host.ShowError(win32::FromWide(kRowFailureMessage));
   }
+}
+
+// A row that is missing is made at its place; false when the system refused one, which leaves
+// it missing.
+bool ListWindow::PlaceRows(std::size_t count, const RECT& pane) {
+  rows_.resize(count);
+  const int position = ScrollPosition();
+  firstRow_ = std::min(static_cast<std::size_t>(position / kRowHeight), list_.tasks.size() - count);
+  for (std::size_t k = firstRow_; k < firstRow_ + count; ++k) {
+    const int top = kRowHeight * static_cast<int>(k) - position;
+    const RECT place{0, top, pane.right, top + kRowHeight};
+    std::unique_ptr<TaskRowWindow>& row = rows_[k % count];
+    if (!row && !(row = TaskRowWindow::Create(*this, place))) return false;
+    row->Point(*list_.tasks[k]);
+    row->Place(place);
+  }
+  return true;
 }
 
 void ListWindow::RefreshTasks() {

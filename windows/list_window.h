@@ -121,6 +121,7 @@ class ListWindow : public win32::WindowBase, public ListWindowView {
   void OnHtmlReport();
   int ScrollPosition() const;
   bool ShowsRows() const;
+  bool PlaceRows(std::size_t count, const RECT& pane);
   // The row of the task at this index, which must be in view.
   TaskRowWindow& RowAt(std::size_t index) const;
 

@@ -46,8 +46,7 @@ void MoveOnly(HWND window, POINT at) {
 }
 
 void Place(HWND window, const EditorBox& box) {
-  SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height,
-               SWP_NOZORDER | SWP_NOCOPYBITS);
+  SetWindowPos(window, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | SWP_NOCOPYBITS);
 }
 
 // A control squeezed to nothing, or buttons pushed out at the left or top, cannot be used.

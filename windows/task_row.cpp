@@ -26,12 +26,28 @@ std::array<wchar_t, kTooltipBufferChars> tooltipBuffer;
 
 int controlsLeft = -1;  // below 0: no limit
 
-HWND MakeControl(DWORD style, HWND pane) {
+// Made where it belongs and shown: under Wine every later move or show is a call to the server.
+HWND MakeControl(DWORD style, HWND pane, const RECT& place) {
   if (controlsLeft == 0) return nullptr;
   if (controlsLeft > 0) --controlsLeft;
-  return CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | style, 0, 0, 0, 0, pane, nullptr,
+  return CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+                         place.right - place.left, place.bottom - place.top, pane, nullptr,
                          reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(pane, GWLP_HINSTANCE)),
                          nullptr);
+}
+
+// The buttons' places in a row: the check mark (when there is one) and the cross are squares
+// at its ends, the name between them.
+struct ButtonPlaces {
+  RECT check;
+  RECT main;
+  RECT cross;
+};
+ButtonPlaces PlacesIn(const RECT& row, bool check) {
+  const int c = check ? kSquare : 0;
+  return {{0, row.top, kSquare, row.bottom},
+          {row.left + c, row.top, row.right - kSquare, row.bottom},
+          {row.right - row.left - kSquare, row.top, row.right - row.left, row.bottom}};
 }
 
 // A tool of the pane's tooltip for a button: its text is asked of the pane each time it shows.
@@ -78,20 +94,24 @@ void TintPureRed(std::uint32_t* pixels, int width, int height, std::int32_t leve
   }
 }
 
-std::unique_ptr<TaskRowWindow> TaskRowWindow::Create(ListWindow& owner) {
+std::unique_ptr<TaskRowWindow> TaskRowWindow::Create(ListWindow& owner, const RECT& place) {
   std::unique_ptr<TaskRowWindow> row(new TaskRowWindow(owner));
-  const HWND main = row->MakeButton(row->main_, 0);
+  const bool log = owner.list().IsLog();
+  const ButtonPlaces places = PlacesIn(place, !log);
+  row->placed_ = place;
+  const HWND main = row->MakeButton(row->main_, 0, places.main);
   if (!main) return nullptr;
   SendMessageW(main, WM_SETFONT, reinterpret_cast<WPARAM>(owner.host().RowFont()), FALSE);
   SetWindowSubclass(main, MainProc, kSubclassId, reinterpret_cast<DWORD_PTR>(row.get()));
-  if (!owner.list().IsLog()) {
-    const HWND check = row->MakeButton(row->check_, BS_ICON);
+  if (!log) {
+    const HWND check = row->MakeButton(row->check_, BS_ICON, places.check);
     if (!check) return nullptr;
+    row->checkRect_ = places.check;
     SetWindowSubclass(check, CheckProc, kSubclassId, reinterpret_cast<DWORD_PTR>(row.get()));
     SendMessageW(check, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(owner.host().CheckIcon()));
   }
-  const HWND cross = row->MakeButton(row->cross_, BS_ICON);
+  const HWND cross = row->MakeButton(row->cross_, BS_ICON, places.cross);
   if (!cross) return nullptr;
   SendMessageW(cross, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(owner.host().CrossIcon()));
   for (HWND button : {main, row->check_.get()}) {
@@ -113,8 +133,8 @@ TaskRowWindow::~TaskRowWindow() {
   cross_.reset();
 }
 
-HWND TaskRowWindow::MakeButton(win32::WindowHandle& button, DWORD style) {
-  button.reset(MakeControl(style, owner_.pane()));
+HWND TaskRowWindow::MakeButton(win32::WindowHandle& button, DWORD style, const RECT& place) {
+  button.reset(MakeControl(style, owner_.pane(), place));
   if (button) SetWindowLongPtrW(button.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   return button.get();
 }
@@ -128,19 +148,21 @@ void TaskRowWindow::Point(TaskItem& item) {
 }
 
 // A row moved by scrolling may show another task than the one its old pixels show, so it is
-// painted afresh rather than copied.
+// painted afresh rather than copied. A row already in place is left alone.
 void TaskRowWindow::Place(const RECT& row) {
-  constexpr UINT kMove = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
-  const int c = check_ ? kSquare : 0;
-  const int height = row.bottom - row.top;
+  if (EqualRect(&row, &placed_)) return;
+  placed_ = row;
+  const ButtonPlaces places = PlacesIn(row, static_cast<bool>(check_));
+  const auto move = [](HWND button, const RECT& place) {
+    SetWindowPos(button, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+  };
   if (check_) {
-    SetWindowPos(check_.get(), nullptr, 0, row.top, kSquare, height, kMove);
-    checkRect_ = {0, row.top, kSquare, row.bottom};
+    move(check_.get(), places.check);
+    checkRect_ = places.check;
   }
-  SetWindowPos(main_.get(), nullptr, row.left + c, row.top, row.right - row.left - c - kSquare,
-               height, kMove);
-  SetWindowPos(cross_.get(), nullptr, row.right - row.left - kSquare, row.top, kSquare, height,
-               kMove);
+  move(main_.get(), places.main);
+  move(cross_.get(), places.cross);
 }
 
 std::int32_t TaskRowWindow::Level(std::uint64_t now) const {
@@ -158,12 +180,9 @@ void TaskRowWindow::Refresh(std::uint64_t now) {
     nameShown_ = true;
   }
   if (check_) {
-    ShowWindow(check_.get(), SW_SHOW);
     if (Level(now) != paintedLevel_) InvalidateRect(check_.get(), nullptr, FALSE);
     UpdateWindow(check_.get());
   }
-  ShowWindow(main_.get(), SW_SHOW);
-  ShowWindow(cross_.get(), SW_SHOW);
   UpdateWindow(main_.get());
   UpdateWindow(cross_.get());
 }

@@ -28,9 +28,9 @@ BITMAPINFO TopDownImage(int width, int height);
 // list it is pointed at. The list window keeps slots only for the rows in view.
 class TaskRowWindow {
  public:
-  // Null when a control cannot be made; then whatever was made is gone again. A log list's
-  // rows have no check mark.
-  static std::unique_ptr<TaskRowWindow> Create(ListWindow& owner);
+  // A row at its place in pane coordinates; null when a control cannot be made, and then
+  // whatever was made is gone again. A log list's rows have no check mark.
+  static std::unique_ptr<TaskRowWindow> Create(ListWindow& owner, const RECT& place);
   ~TaskRowWindow();
   TaskRowWindow(const TaskRowWindow&) = delete;
   TaskRowWindow& operator=(const TaskRowWindow&) = delete;
@@ -39,7 +39,7 @@ class TaskRowWindow {
   void Point(TaskItem& item);
   // Lays the buttons out in the row's rectangle in pane coordinates.
   void Place(const RECT& row);
-  // The name on the main button, and every button shown and repainted; now is LocalNowTicks.
+  // The name on the main button, and every button repainted; now is LocalNowTicks.
   void Refresh(std::uint64_t now);
   // The check mark blinks while the deadline has passed (remaining time below 0); the list
   // window's one blink timer drives every blinking row.
@@ -66,7 +66,7 @@ class TaskRowWindow {
 
  private:
   explicit TaskRowWindow(ListWindow& owner) : owner_(owner) {}
-  HWND MakeButton(win32::WindowHandle& button, DWORD style);
+  HWND MakeButton(win32::WindowHandle& button, DWORD style, const RECT& place);
   void StopBlink();
   std::int32_t Level(std::uint64_t now) const;
 
@@ -85,7 +85,8 @@ class TaskRowWindow {
   std::u16string shownName_;
   bool nameShown_ = false;
   bool blinking_ = false;
-  // Where the check button sits in the pane.
+  // Where the row and its check button sit in the pane.
+  RECT placed_{};
   RECT checkRect_{};
   // The level the check mark was last painted at; a blink draws only when the pulse has moved
   // it, which is one tick in three.
